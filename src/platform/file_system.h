@@ -1,0 +1,101 @@
+// File operations the installer needs, on Windows paths.
+//
+// Every path is a Windows path ("C:\Windows\Fonts\Sans.ttf"); the backend maps
+// it onto its own file system. Every failure throws RunError with a number an
+// operator knows (53 file not found, 70 permission denied, 75 path/file access
+// error, 76 path not found, ...). Nothing is held open between calls except an
+// ItemReader, which closes when it is destroyed.
+#ifndef ROLVEX_PLATFORM_FILE_SYSTEM_H_
+#define ROLVEX_PLATFORM_FILE_SYSTEM_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace rolvex {
+
+// Attribute bits as the platform reports them.
+enum FileAttribute : int {
+  kAttrNormal = 0,
+  kAttrReadOnly = 1,
+  kAttrHidden = 2,
+  kAttrSystem = 4,
+  kAttrVolume = 8,
+  kAttrDirectory = 16,
+  kAttrArchive = 32,
+};
+
+// A last-modified time in whole seconds since 1970-01-01 00:00:00 UTC.
+// Comparing two of them gives the same order as comparing the local
+// date-times the file-system object reports, without daylight-saving jumps.
+using FileTime = std::int64_t;
+
+// Sequential reading of comma-delimited items from a text file.
+class ItemReader {
+ public:
+  virtual ~ItemReader() = default;
+  // True when no further item can be read.
+  virtual bool AtEnd() = 0;
+  // Reads the next item: blanks and tabs before it are skipped; an unquoted
+  // item runs to a comma or a line end (CR LF, CR or LF) and loses trailing
+  // blanks; a quoted item runs to the next double quote (commas and line ends
+  // inside belong to it), after which blanks and one comma or line end are
+  // consumed. An empty line gives an empty item. Reading past the end throws
+  // RunError 62.
+  virtual std::string ReadItem() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Starts a directory search, like BASIC's Dir(path, mask). `path` is a
+  // pattern ("...\*.*", "...\*.ini") or a plain path. An entry is delivered
+  // when it is neither hidden, system nor a folder, or when it shares a bit
+  // with `mask` (0: plain, read-only and archive files; 15: also hidden and
+  // system files; 16: also folders, "." and ".." included for a pattern; 31:
+  // everything). A plain path gives its own name when it exists and passes the
+  // filter. Names come case-insensitively sorted, "." and ".." first. Returns
+  // the first name, or "" when there is none (also when the folder is
+  // missing). Throws for a path that cannot be searched at all (an unmapped
+  // drive).
+  virtual std::string Dir(const std::string& path, int mask) = 0;
+  // The next name of the last search started with Dir, "" at the end.
+  virtual std::string DirNext() = 0;
+
+  // The attribute bits of a file or folder; throws 53 when it is missing.
+  virtual int GetAttr(const std::string& path) = 0;
+  // Sets read-only, hidden, system and archive from `attributes` (other bits
+  // are ignored); throws 53 when the path is missing.
+  virtual void SetAttr(const std::string& path, int attributes) = 0;
+
+  // Copies one file onto `target`, replacing an existing file, and gives the
+  // target the source's last-modified time. The copy is written beside the
+  // target and renamed over it, so an interrupted copy never leaves a torn
+  // target. Throws 53 when the source is missing, 70 when the target is
+  // read-only, hidden or in use, 75 when the target is a folder, 76 when the
+  // target's folder is missing.
+  virtual void FileCopy(const std::string& source, const std::string& target) = 0;
+  // Deletes one file; throws 53 when missing, 70 when in use or read-only.
+  virtual void Kill(const std::string& path) = 0;
+  // Makes one folder; throws 75 when the name exists, 76 when the parent is
+  // missing.
+  virtual void MkDir(const std::string& path) = 0;
+
+  // The last-modified time of a file, as the file-system object's
+  // GetFile(path).DateLastModified gives it; throws 53 for a missing path and
+  // for a folder.
+  virtual FileTime DateLastModified(const std::string& path) = 0;
+
+  // Appends `line` and CR LF to a text file, creating it when missing; the
+  // file is opened and closed within the call.
+  virtual void AppendLine(const std::string& path, const std::string& line) = 0;
+
+  // Opens a text file for item reading; throws 53 when missing, 70 when it
+  // cannot be read.
+  virtual std::unique_ptr<ItemReader> OpenForInput(const std::string& path) = 0;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_FILE_SYSTEM_H_

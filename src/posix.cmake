@@ -1,0 +1,3 @@
+# The Linux build: POSIX backends, the Qt window and the programs.
+rolvex_prefixed_sources(posix_sources ${CMAKE_CURRENT_SOURCE_DIR}/platform posix_)
+rolvex_library(rolvex_posix "${posix_sources}" rolvex_platform)

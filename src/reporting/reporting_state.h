@@ -1,0 +1,31 @@
+// Module-wide state of the reporting layer: the window it writes to, the log
+// file and the eight lines of the status label.
+#ifndef ROLVEX_REPORTING_REPORTING_STATE_H_
+#define ROLVEX_REPORTING_REPORTING_STATE_H_
+
+#include <array>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/window.h"
+#include "settings/settings_state.h"
+
+namespace rolvex {
+
+struct ReportingState : SettingsState {
+  ReportingState(ProfileStore& profiles, Environment& environment,
+                 FileSystem& files, Window& window)
+      : SettingsState(profiles, environment), files(files), window(window) {}
+
+  FileSystem& files;
+  Window& window;
+
+  // Empty until start-up has resolved "$ServicePack_Log$".
+  std::string log_file_path;
+  // Index 0 is the oldest line shown, index 7 the newest.
+  std::array<std::string, 8> status_lines;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_REPORTING_REPORTING_STATE_H_
