@@ -1,0 +1,87 @@
+#include "shell/installation.h"
+
+#include <cstdlib>
+
+#include "passes/command_execution.h"
+#include "passes/ini_pass.h"
+#include "passes/register_pass.h"
+#include "passes/standard_pass.h"
+#include "platform/run_error.h"
+#include "reporting/text_output.h"
+#include "settings/directory_parameters.h"
+#include "settings/language_texts.h"
+
+namespace rolvex {
+namespace {
+
+using Pass = void (*)(PassState&, const std::string&);
+
+// Announces a pass with language text `text_nr` and runs it. A pass handles
+// the failures of its own steps; only a failure while it lists its tree (a
+// tree of more than 32000 entries, an entry that vanished, an unreadable
+// folder) comes back here. That pass has installed nothing yet, so the run
+// reports it like a failed step, with the tree as the place, and goes on with
+// the next pass: the other trees are independent of it.
+void AnnounceAndRun(Installer& installer, int text_nr, Pass pass,
+                    const std::string& tree, const std::string& location) {
+  TextAusgabe(installer, TextEinlesen(installer, text_nr, location), false,
+              location);
+  try {
+    pass(installer, location);
+  } catch (const RunError& error) {
+    ++installer.failures_reported;
+    TextAusgabe(installer,
+                TextEinlesen(installer, 14, location) +
+                    " Number:" + std::to_string(error.number()) +
+                    "; Description:" + error.description() + " '" +
+                    installer.program_dir + "\\" + tree +
+                    "'; Source:" + error.source(),
+                false, location);
+  }
+}
+
+// Failures win over a pending restart: a rollout that sees 3010 restarts the
+// machine and takes the run for a success, so a failure must not hide
+// behind it.
+int RunExitStatus(const Installer& installer) {
+  if (installer.failures_reported > 0) return kExitCompletedWithFailures;
+  if (installer.restart_scheduled) return kExitRestartScheduled;
+  return kExitCompleted;
+}
+
+}  // namespace
+
+void Taste_Click(Installer& installer, int index) {
+  if (index == 0) {
+    // The start button stays enabled during a run; a second click arrives
+    // inside the run's own event processing and must not start a run within
+    // the run.
+    if (installer.run_in_progress) return;
+    Installation(installer, "Taste_Click");
+  } else if (index == 1) {
+    installer.window.EndProgram(kExitByExitButton);
+  }
+}
+
+void Installation(Installer& installer, const std::string& call_path) {
+  const std::string location = call_path + ".Installation";
+  installer.run_in_progress = true;
+
+  installer.window.DoEvents();
+  AnnounceAndRun(installer, 1, StandardKopieren, "Standard", location);
+  AnnounceAndRun(installer, 2, RegKopieren, "Register", location);
+  AnnounceAndRun(installer, 3, IniKopieren, "Ini", location);
+
+  if (installer.vw_studio) {
+    ExecCmd(installer,
+            "RegSvr32 /s " +
+                ErsetzeEnvironment(installer, "$VisiWinDir$", location) +
+                "\\VisiWinStudio\\System\\VWSTool.dll");
+  }
+  installer.window.EndProgram(RunExitStatus(installer));
+  // EndProgram does not return; the compiler cannot see that through the
+  // virtual call.
+  std::abort();
+}
+
+}  // namespace rolvex
