@@ -1,5 +1,30 @@
 // The Windows drive model over a prefix folder, as Wine lays it out:
 // PREFIX/dosdevices/c: is (or links to) the folder that stands for drive C:.
+//
+// Mapping rules (ToHost), chosen to behave like Windows where it matters and
+// to fail clearly everywhere else:
+// - A path starts with a drive letter and a colon: "C:\..." or "C:" alone
+//   (the drive's root). A relative path, a drive-relative path ("C:foo") or a
+//   UNC path ("\\server\share") names no drive: RunError 76.
+// - The drive's folder is PREFIX/dosdevices/<letter>: (lower case, as Wine
+//   names it; an upper-case link is accepted too). A letter without a link is
+//   Z: -> "/" when no z: link exists; any other unmapped letter: 76.
+// - Only "\" separates components. A "/" inside a component, and any of the
+//   characters Windows refuses in a name (< > : " | ? * and control
+//   characters), give RunError 52 "Bad file name or number": such a name
+//   could not exist on Windows, and mapping "/" silently would let a name
+//   reach into another folder.
+// - Empty components (doubled backslashes) and "." are dropped; ".." goes up
+//   one level but never above the drive's root ("C:\..\x" is "C:\x", as on
+//   Windows), so a path cannot escape the drive's folder by name.
+// - Each component is looked up without regard to letter case (ASCII letters
+//   only; other bytes must match exactly). An exact match wins; when several
+//   host names differ only in case and none matches exactly, the one that is
+//   first in byte order (strcmp) is taken, so the choice does not depend on
+//   the order the host lists a folder in. A component that does not exist
+//   keeps the case given, and so do all after it.
+// - A component that must be a folder (one that is followed by another, or by
+//   a trailing backslash) but exists as something else: RunError 76.
 #ifndef ROLVEX_PLATFORM_POSIX_DRIVE_MODEL_H_
 #define ROLVEX_PLATFORM_POSIX_DRIVE_MODEL_H_
 
@@ -10,27 +35,35 @@ namespace rolvex {
 class DriveModel {
  public:
   // A model over `prefix`; when the prefix has no dosdevices folder it is
-  // created with dosdevices/c: -> ../drive_c and an empty drive_c.
+  // created with dosdevices/c: -> ../drive_c and an empty drive_c (missing
+  // parent folders of the prefix too). Throws RunError 75 when that fails.
   explicit DriveModel(std::string prefix);
-  // The prefix named by ROLVEX_PREFIX, default ~/.local/share/rolvex.
+  // The prefix named by ROLVEX_PREFIX, default $HOME/.local/share/rolvex.
   static DriveModel FromEnvironment();
 
   const std::string& prefix() const { return prefix_; }
 
   // The host path of a Windows path ("C:\Windows\Fonts" ->
-  // PREFIX/dosdevices/c:/windows/Fonts). Each component is matched without
-  // regard to letter case, an exact match first; components that do not
-  // exist keep the case given. A drive without a link is Z: -> / when no z:
-  // link exists. Throws RunError 76 (path not found) for any other unmapped
-  // drive or a path that names no drive, and when a component that must be
-  // a folder is a file.
+  // PREFIX/dosdevices/c:/windows/Fonts), by the rules above. A drive's root
+  // maps to the drive's folder itself (PREFIX/dosdevices/c:, or "/" for the
+  // fallback Z:); no result ends in "/" except "/" itself.
   std::string ToHost(const std::string& windows_path) const;
 
-  // The Windows path of a host path: the drive whose folder is the longest
-  // prefix of it, else Z:.
+  // The Windows path of a host path: the drive whose folder (both resolved
+  // with realpath; a missing tail of `host_path` is kept as given) is the
+  // longest prefix of it, else Z: with every "/" turned into "\". A drive's
+  // root ends in "\" ("C:\"), nothing else does. A relative host path is taken
+  // from the current folder.
   std::string ToWindows(const std::string& host_path) const;
 
+  // The folder of the running program (/proc/self/exe) as a Windows path,
+  // without trailing backslash except at a drive root.
+  std::string ProgramDir() const;
+
  private:
+  // The drive's folder for a letter (a-z), or "" when the letter is unmapped.
+  std::string DriveFolder(char letter) const;
+
   std::string prefix_;
 };
 

@@ -1,0 +1,56 @@
+// A throw-away prefix folder for the POSIX file-layer tests: made with
+// mkdtemp, removed with everything in it when the test ends.
+#ifndef ROLVEX_TESTS_PLATFORM_POSIX_TEMP_PREFIX_H_
+#define ROLVEX_TESTS_PLATFORM_POSIX_TEMP_PREFIX_H_
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace rolvex {
+
+class TempPrefix {
+ public:
+  TempPrefix() {
+    char pattern[] = "/tmp/rolvex-test-XXXXXX";
+    path_ = mkdtemp(pattern);
+  }
+  ~TempPrefix() {
+    std::error_code ignored;
+    // Files a test made read-only must not stop the cleanup.
+    for (auto it =
+             std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator();
+         it.increment(ignored)) {
+      // Never through a link: a drive link may point at "/".
+      if (!it->is_symlink(ignored)) chmod(it->path().c_str(), 0755);
+    }
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempPrefix(const TempPrefix&) = delete;
+  TempPrefix& operator=(const TempPrefix&) = delete;
+
+  const std::string& path() const { return path_; }
+  // The host folder of drive C: once a DriveModel has laid the prefix out.
+  std::string drive_c() const { return path_ + "/drive_c"; }
+
+  static void Write(const std::string& host_path, const std::string& text) {
+    std::ofstream out(host_path, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  static std::string Read(const std::string& host_path) {
+    std::ifstream in(host_path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_TESTS_PLATFORM_POSIX_TEMP_PREFIX_H_
