@@ -8,18 +8,31 @@
 
 namespace rolvex {
 
-// The load event: cancel latch, flags, screen metrics, command line,
-// ProgramDir, directory parameters, layout for the mode, texts, language, log
-// path, show, version hand-over; in the modes "1" and "2" the installation
-// run, which ends the program. Returns only in the interactive mode, with the
-// window waiting for its buttons.
+// The load event, run once by the composition root before anything else.
+// It first makes the buttons' clicks reach Taste_Click, then, in this order:
+// cancel latch (a set latch ends the program with exit status 4 before any
+// window is shown or anything is logged), AllDataEqual, screen metrics,
+// command line, ProgramDir, directory parameters from defaults and
+// environment, VWStudio, the layout for the mode ("1" panel, "2" unattended
+// full screen, anything else interactive), scaling of the status label and
+// the progress bar, the window font, Language, LogFilePath, bring to front
+// and show (panel: topmost without activation), events, the version
+// hand-over when the program runs from $ServicePackDir$, events; in the modes
+// "1" and "2" the installation run, which ends the program. Returns only in
+// the interactive mode, with the window waiting for its buttons.
 void Form_Load(Installer& installer);
 
 // Ends the program silently (exit status 4) when "CancelSP" of section
-// "General" in "C:\ServicePack.ini" reads true.
+// "General" in "C:\ServicePack.ini" reads true; sets installer.cancel_sp.
 void CancelKontrolle(Installer& installer, const std::string& call_path);
 
-// Splits `text` at blanks (the space character only) into CommandArgs.
+// Splits `text` at blanks (the space character only; tabs and quotation marks
+// are ordinary characters) into installer.command_args, counting the words in
+// installer.arg_count. Runs of blanks separate like one blank; no empty entry
+// is stored; entries after the last word are empty. The table holds 20 words:
+// any word after the 20th is dropped (only the first word is ever read), so a
+// long command line never stops start-up. `text` is left trimmed and
+// shortened.
 void ParameterAufloesen(Installer& installer, std::string& text,
                         const std::string& call_path);
 
