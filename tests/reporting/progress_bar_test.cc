@@ -1,0 +1,94 @@
+#include "reporting/progress_bar.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_settings.h"
+#include "fakes/recording_window.h"
+#include "platform/run_error.h"
+
+namespace rolvex {
+namespace {
+
+// The bar never touches files; a file system is only needed to build the
+// state, and any call on it fails the test.
+class NoFiles : public FileSystem {
+ public:
+  std::string Dir(const std::string&, int) override { Fail(); }
+  std::string DirNext() override { Fail(); }
+  int GetAttr(const std::string&) override { Fail(); }
+  void SetAttr(const std::string&, int) override { Fail(); }
+  void FileCopy(const std::string&, const std::string&) override { Fail(); }
+  void Kill(const std::string&) override { Fail(); }
+  void MkDir(const std::string&) override { Fail(); }
+  FileTime DateLastModified(const std::string&) override { Fail(); }
+  void AppendLine(const std::string&, const std::string&) override { Fail(); }
+  std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
+    Fail();
+  }
+
+ private:
+  [[noreturn]] static void Fail() { throw std::logic_error("no files"); }
+};
+
+class BalkenTest : public ::testing::Test {
+ protected:
+  RecordingControl& Frame() { return window.rec(ControlId::kBalkenPicture); }
+  RecordingControl& Fill() { return window.rec(ControlId::kBalkenShape); }
+
+  MemoryProfileStore profiles;
+  FakeEnvironment environment;
+  NoFiles files;
+  RecordingWindow window;  // frame 3600 twips wide, fill 15
+  ReportingState state{profiles, environment, files, window};
+};
+
+TEST_F(BalkenTest, FourEntriesFillAQuarterHalfThreeQuartersAndAll) {
+  const float expected[] = {900, 1800, 2700, 3600};
+  for (int i = 1; i <= 4; ++i) {
+    Balken(state, i, 4, "Taste_Click.Installation.StandardKopieren");
+    EXPECT_EQ(Fill().width, expected[i - 1]) << "entry " << i;
+  }
+}
+
+TEST_F(BalkenTest, SingleEntryFillsTheWholeScaledFrame) {
+  Frame().width = 2805;  // the frame as scaled for 800 pixels
+  Balken(state, 1, 1, "x");
+  EXPECT_EQ(Fill().width, 2805);
+}
+
+TEST_F(BalkenTest, FractionsAreKeptInSinglePrecision) {
+  Frame().width = 1000;
+  Balken(state, 1, 3, "x");
+  EXPECT_EQ(Fill().width, 333.33334f);
+  Balken(state, 2, 3, "x");
+  EXPECT_EQ(Fill().width, 666.6667f);
+}
+
+TEST_F(BalkenTest, OnlyTheFillsWidthChanges) {
+  Frame().visible = true;
+  Fill().left = 0;
+  Fill().top = 0;
+  Fill().height = 495;
+  Balken(state, 3, 7, "x");
+  EXPECT_TRUE(Frame().visible);
+  EXPECT_EQ(Frame().width, 3600);
+  EXPECT_EQ(Fill().left, 0);
+  EXPECT_EQ(Fill().top, 0);
+  EXPECT_EQ(Fill().height, 495);
+  EXPECT_EQ(window.do_events_count, 0);
+}
+
+TEST_F(BalkenTest, ZeroTotalIsReportedToTheCallerAndKeepsTheFill) {
+  Balken(state, 1, 2, "x");
+  try {
+    Balken(state, 0, 0, "x");
+    FAIL() << "a total of 0 must not pass silently";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.number(), 11);
+    EXPECT_EQ(error.description(), "Division by zero");
+  }
+  EXPECT_EQ(Fill().width, 1800);
+}
+
+}  // namespace
+}  // namespace rolvex
