@@ -1,10 +1,90 @@
 #include "passes/ini_pass.h"
 
+#include <memory>
+
+#include "passes/ini_merge.h"
+#include "passes/pass_frame.h"
+#include "reporting/text_output.h"
+#include "settings/ini_access.h"
+#include "settings/language_texts.h"
+
 namespace rolvex {
+namespace {
+
+void WriteEntry(PassContext& context, const IniMergeState& merge) {
+  PassState& state = context.state;
+  const std::string& location = context.location;
+  context.guard.run([&] {
+    TextAusgabe(state,
+                TextEinlesen(state, 19, location) + " " +
+                    TextEinlesen(state, 20, location) + merge.section + " " +
+                    TextEinlesen(state, 21, location) + merge.key + " " +
+                    TextEinlesen(state, 22, location) + merge.value + " -> " +
+                    context.target_path,
+                true, location);
+  });
+  context.guard.run([&] {
+    SaveIni(state, merge.value, merge.section, merge.key, context.target_path,
+            location);
+  });
+}
+
+// Writes every entry of source_path into the existing target_path.
+void MergeIniFile(PassContext& context, IniMergeState& merge) {
+  std::unique_ptr<ItemReader> reader;
+  // A source that cannot be opened is reported, and its merge is given up:
+  // there is nothing to read, and asking a file that is not open for its end
+  // would fail for ever.
+  if (!context.guard.run([&] {
+        reader = context.state.files.OpenForInput(context.source_path);
+      })) {
+    return;
+  }
+  std::string item;
+  while (context.guard.test([&] { return !reader->AtEnd(); })) {
+    // A failed read leaves the previous item in place, which the steps below
+    // then see again, as they always have.
+    const bool read = context.guard.run([&] { item = reader->ReadItem(); });
+    context.guard.run([&] { item = TrimBlanks(item); });
+    context.guard.run([&] { ClassifyIniItem(merge, item); });
+    if (context.guard.test([&] { return merge.ShouldWrite(); })) {
+      WriteEntry(context, merge);
+    }
+    // A reader that failed once cannot be relied on to move on: reading on
+    // could repeat the same failure for ever.
+    if (!read) break;
+  }
+  // The source is closed when the reader goes.
+}
+
+void InstallIniFile(PassContext& context) {
+  PassState& state = context.state;
+  IniMergeState merge;  // emptied for every file
+  if (context.guard.test([&] {
+        return !state.files.Dir(context.target_path, kAttrDirectory).empty();
+      })) {
+    MergeIniFile(context, merge);
+  } else {
+    // A missing file is copied whole: no date check, no retry, no
+    // replacement at the next restart.
+    context.guard.run([&] {
+      TextAusgabe(state,
+                  TextEinlesen(state, 17, context.location) + " " +
+                      context.source_path + " " + context.target_path,
+                  true, context.location);
+    });
+    context.guard.run([&] {
+      state.files.FileCopy(context.source_path, context.target_path);
+    });
+  }
+}
+
+}  // namespace
 
 void IniKopieren(PassState& state, const std::string& call_path) {
-  (void)state;
-  (void)call_path;
+  RunPass(state, "Ini", call_path + ".IniKopieren",
+          {.folder = [](PassContext& c) { CreateMissingFolder(c, false); },
+           .file = InstallIniFile});
 }
 
 }  // namespace rolvex

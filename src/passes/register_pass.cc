@@ -1,10 +1,54 @@
 #include "passes/register_pass.h"
 
+#include "passes/command_execution.h"
+#include "passes/dated_copy.h"
+#include "passes/pass_frame.h"
+#include "passes/path_text.h"
+#include "reporting/text_output.h"
+#include "settings/language_texts.h"
+
 namespace rolvex {
+namespace {
+
+void LogComponent(PassContext& context) {
+  context.guard.run([&] {
+    TextAusgabe(context.state,
+                TextEinlesen(context.state, 18, context.location) + " " +
+                    context.target_path,
+                true, context.location);
+  });
+}
+
+// Every file is a component, whatever its extension. The path goes into the
+// command line unquoted, as the registration tools have always received it.
+void InstallComponent(PassContext& context) {
+  PassState& state = context.state;
+  const std::string& target = context.target_path;
+  LogComponent(context);
+  if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
+    context.guard.run([&] { ExecCmd(state, target + " /unregserver"); });
+  } else {
+    context.guard.run([&] { ExecCmd(state, "RegSvr32 /u /s " + target); });
+  }
+  context.guard.run([&] {
+    DateiKopieren(state, context.source_path, target, true, true,
+                  context.location);
+  });
+  LogComponent(context);
+  if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
+    context.guard.run([&] { ExecCmd(state, target + " /regserver"); });
+  } else {
+    context.guard.run([&] { ExecCmd(state, "RegSvr32 /s " + target); });
+  }
+  context.guard.run([&] { state.window.DoEvents(); });
+}
+
+}  // namespace
 
 void RegKopieren(PassState& state, const std::string& call_path) {
-  (void)state;
-  (void)call_path;
+  RunPass(state, "Register", call_path + ".RegKopieren",
+          {.folder = [](PassContext& c) { CreateMissingFolder(c, false); },
+           .file = InstallComponent});
 }
 
 }  // namespace rolvex

@@ -1,0 +1,135 @@
+#include "passes/dated_copy.h"
+
+#include <optional>
+
+#include "passes/guarded_copy.h"
+#include "passes/step_guard.h"
+#include "platform/run_error.h"
+#include "reporting/text_output.h"
+#include "settings/language_texts.h"
+
+namespace rolvex {
+namespace {
+
+// What the file-system object's GetFile hands back: a file that exists (a
+// folder is no file). DateLastModified is read from it when asked, so an
+// object of a file that vanishes meanwhile fails then.
+struct FileObject {
+  std::string path;
+};
+
+FileObject GetFile(FileSystem& files, const std::string& path) {
+  if (files.GetAttr(path) & kAttrDirectory) {
+    throw RunError::Of(kErrFileNotFound);
+  }
+  return FileObject{path};
+}
+
+// Reading a property of an empty holder fails as an unset object does.
+FileTime DateLastModified(FileSystem& files,
+                          const std::optional<FileObject>& holder) {
+  if (!holder) {
+    throw RunError(91, "Object variable or With block variable not set");
+  }
+  return files.DateLastModified(holder->path);
+}
+
+}  // namespace
+
+std::string FormatTimeStamp(PassState& state, FileTime time) {
+  if (time == kZeroDateTime) return "00:00:00";
+  return state.clock.FormatLocal(time);
+}
+
+void DateiKopieren(PassState& state, const std::string& source_path,
+                   const std::string& target_path, bool replace_if_newer,
+                   bool report, const std::string& call_path) {
+  const std::string location = call_path + ".DateiKopieren";
+  StepGuard guard([&](const RunError& failure) {
+    ++state.failures_reported;
+    TextAusgabe(state,
+                TextEinlesen(state, 14, location) +
+                    " Number:" + std::to_string(failure.number()) +
+                    "; Description:" + failure.description() + " '" +
+                    source_path + "' -> '" + target_path +
+                    "'; Source:" + failure.source(),
+                false, location);
+  });
+
+  bool target_exists = false;
+  bool source_newer = false;
+  FileTime source_time = kZeroDateTime;
+  FileTime target_time = kZeroDateTime;
+  // One holder for both files, as in the original design: when GetFile of
+  // the target fails, the holder still has the source, and the target's time
+  // stamp becomes the source's (equal, so the target is kept).
+  std::optional<FileObject> holder;
+
+  // Mask 15: hidden and system sources count, a folder of that name does not.
+  // A source test that fails counts as a present source.
+  if (!guard.test([&] { return !state.files.Dir(source_path, 15).empty(); })) {
+    if (report) {
+      ++state.failures_reported;
+      guard.run([&] {
+        state.window.MessageBox("'" + source_path + "' nicht vorhanden", kMbOk,
+                                "");
+      });
+    }
+    return;
+  }
+
+  guard.run([&] { holder = GetFile(state.files, source_path); });
+  guard.run([&] { source_time = DateLastModified(state.files, holder); });
+
+  // Mask 31: a folder of the target's name counts as a present target.
+  if (guard.test([&] { return !state.files.Dir(target_path, 31).empty(); })) {
+    target_exists = true;
+    // The plain call, not ExSetAttr: a target that will be kept is cleared
+    // too, and its failure is reported here, without retries.
+    guard.run([&] { state.files.SetAttr(target_path, kAttrNormal); });
+    guard.run([&] { holder = GetFile(state.files, target_path); });
+    guard.run([&] { target_time = DateLastModified(state.files, holder); });
+  }
+
+  if (guard.test([&] { return target_exists && source_time > target_time; })) {
+    source_newer = true;
+  }
+
+  // The lines of "replaced" and "kept" carry both times and two blanks before
+  // "->"; the line of "new" has one blank and no target time.
+  const auto log_line = [&](int text_nr, bool with_target_time) {
+    if (!report) return;
+    guard.run([&] {
+      std::string line = TextEinlesen(state, text_nr, location) + " " +
+                         source_path + " " +
+                         FormatTimeStamp(state, source_time);
+      if (with_target_time) {
+        line += std::string(" ") + " -> " + target_path + " " +
+                FormatTimeStamp(state, target_time);
+      } else {
+        line += " -> " + target_path;
+      }
+      TextAusgabe(state, line, true, location);
+    });
+  };
+
+  if (guard.test([&] { return !target_exists; })) {
+    log_line(17, false);
+    guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
+    guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
+  } else if (guard.test([&] {
+               return (source_newer && replace_if_newer) ||
+                      state.all_data_equal;
+             })) {
+    log_line(17, true);
+    guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
+    guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
+    guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
+  } else {
+    log_line(28, true);
+  }
+
+  guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
+}
+
+}  // namespace rolvex

@@ -1,0 +1,146 @@
+#include "passes/guarded_copy.h"
+
+#include <cstdlib>
+#include <functional>
+
+#include "passes/path_text.h"
+#include "passes/step_guard.h"
+#include "platform/run_error.h"
+#include "reporting/text_output.h"
+#include "settings/ini_access.h"
+#include "settings/language_texts.h"
+
+namespace rolvex {
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+// How one guarded operation words its failure.
+struct FailureWording {
+  int text_nr;            // 14 for a copy, 30 for an attribute change
+  std::string log_files;  // what follows the description in the log line
+  std::string files;      // the middle paragraph of the question
+};
+
+// Runs `operation` until it succeeds, the operator ignores its failure or
+// aborts the run. Failures are retried silently while both budgets last; after
+// that each failure is logged and put to the operator. The counters are not
+// reset by Retry, so a failure after Retry goes straight to the question.
+void RunWithRetries(PassState& state, const std::function<void()>& operation,
+                    const FailureWording& wording,
+                    const std::string& caller_path,
+                    const std::string& location) {
+  int retries = 0;
+  for (;;) {
+    RunError failure = RunError::Of(0);
+    try {
+      operation();
+      return;
+    } catch (const RunError& e) {
+      failure = e;
+    } catch (const std::exception& e) {
+      failure = AsRunError(e);
+    }
+
+    if (retries < kRetriesPerCall && state.auto_retry_count < kRetriesPerRun) {
+      ++retries;
+      ++state.auto_retry_count;
+      state.clock.Sleep(kRetryPauseMs);
+      continue;
+    }
+
+    const std::string text = TextEinlesen(state, wording.text_nr, location);
+    const std::string head = text +
+                             " Number:" + std::to_string(failure.number()) +
+                             "; Description:" + failure.description();
+    TextAusgabe(state,
+                head + wording.log_files + "; Source:" + failure.source(), true,
+                location);
+    const int answer =
+        state.window.MessageBox(head + kCrLf + kCrLf + wording.files + kCrLf +
+                                    kCrLf + "Source:" + failure.source(),
+                                kMbAbortRetryIgnoreCritical, "");
+
+    if (answer == kAnswerAbort) {
+      state.cancel_sp = true;
+      // The latch is written with the caller's location, as the cancel
+      // check at start-up reads it back.
+      SaveIni(state, "True", "General", "CancelSP", kServicePackIni,
+              caller_path);
+      TextAusgabe(state, TextEinlesen(state, 29, location), true, location);
+      state.window.EndProgram(kExitAborted);
+      std::abort();  // EndProgram does not return
+    }
+    if (answer == kAnswerRetry) continue;
+    // Ignore (and any answer a window might give besides the three): the
+    // operation is given up and the file stays as it is, which the run's exit
+    // status has to show.
+    ++state.failures_reported;
+    return;
+  }
+}
+
+// The copy onto a system folder: one attempt, then the replacement at the
+// next restart, for a file that Windows holds in use.
+void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
+                            const std::string& target_path,
+                            const std::string& location) {
+  try {
+    state.files.FileCopy(source_path, target_path);
+    return;
+  } catch (const std::exception&) {
+    // Not reported: the replacement below stands in for the copy.
+  }
+  TextAusgabe(state,
+              TextEinlesen(state, 17, location) + " System32 " + source_path +
+                  " -> " + target_path,
+              true, location);
+  try {
+    if (state.restarts.ReplaceAtRestart(source_path, target_path)) {
+      state.restart_scheduled = true;
+    } else {
+      // The request was not recorded: the file is neither copied nor
+      // scheduled. The log stays as it is, but the exit status must not
+      // claim a complete run.
+      ++state.failures_reported;
+    }
+  } catch (const std::exception& caught) {
+    const RunError* run_error = dynamic_cast<const RunError*>(&caught);
+    const RunError failure = run_error ? *run_error : AsRunError(caught);
+    ++state.failures_reported;
+    TextAusgabe(state,
+                "Fault MoveFileEx File:" + target_path + " Err.Nr." +
+                    std::to_string(failure.number()) + " " +
+                    failure.description(),
+                true, location);
+  }
+}
+
+}  // namespace
+
+void ExFileCopy(PassState& state, const std::string& source_path,
+                const std::string& target_path, const std::string& call_path) {
+  const std::string location = call_path + ".ExFileCopy";
+  if (state.cancel_sp) return;
+  if (UpperCase(target_path).find("SYSTEM32\\") != std::string::npos) {
+    CopyOrReplaceAtRestart(state, source_path, target_path, location);
+    return;
+  }
+  const std::string files = "'" + source_path + "' -> '" + target_path + "'";
+  RunWithRetries(
+      state, [&] { state.files.FileCopy(source_path, target_path); },
+      {14, " " + files, files}, call_path, location);
+}
+
+void ExSetAttr(PassState& state, const std::string& file_path,
+               int new_attributes, const std::string& call_path) {
+  const std::string location = call_path + ".ExSetAttr";
+  if (state.cancel_sp) return;
+  const std::string files = "'" + file_path + "'";
+  // No blank before the quote in this log line, unlike the copy's.
+  RunWithRetries(
+      state, [&] { state.files.SetAttr(file_path, new_attributes); },
+      {30, files, files}, call_path, location);
+}
+
+}  // namespace rolvex

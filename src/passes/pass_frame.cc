@@ -1,0 +1,138 @@
+#include "passes/pass_frame.h"
+
+#include <utility>
+
+#include "passes/file_tree.h"
+#include "reporting/progress_bar.h"
+#include "reporting/text_output.h"
+#include "settings/directory_parameters.h"
+#include "settings/language_texts.h"
+
+namespace rolvex {
+namespace {
+
+// `text` resolved, with "C:\" in front when the result names no drive. Each
+// half is a step of its own, so a failed resolution keeps the previous
+// target_path and still gets the drive test.
+void ResolveTargetPath(PassContext& context, const std::string& text) {
+  context.guard.run([&] {
+    context.target_path =
+        ErsetzeEnvironment(context.state, text, context.location);
+  });
+  if (context.guard.test([&] {
+        return context.target_path.find(":\\") == std::string::npos;
+      })) {
+    context.guard.run(
+        [&] { context.target_path = "C:\\" + context.target_path; });
+  }
+}
+
+void SetBalkenVisible(PassContext& context, bool visible) {
+  context.guard.run([&] {
+    context.state.window.control(ControlId::kBalkenPicture).SetVisible(visible);
+  });
+}
+
+void HandleEntry(PassContext& context, const std::string& tree_dir,
+                 const PassHandlers& handlers) {
+  const FileEntry& entry = context.entry();
+  if (context.guard.test([&] { return context.EntryIsFolder(); })) {
+    ResolveTargetPath(context, entry.relative_path);
+    handlers.folder(context);
+  } else {
+    std::string relative_name;
+    if (context.guard.test([&] { return !entry.relative_path.empty(); })) {
+      context.guard.run([&] {
+        context.source_path =
+            tree_dir + "\\" + entry.relative_path + "\\" + entry.file_name;
+      });
+      relative_name = entry.relative_path + "\\" + entry.file_name;
+    } else {
+      context.guard.run(
+          [&] { context.source_path = tree_dir + "\\" + entry.file_name; });
+      relative_name = entry.file_name;
+    }
+    ResolveTargetPath(context, relative_name);
+    handlers.file(context);
+  }
+  // Folders and files alike; for a folder this also clears hidden and system.
+  context.guard.run(
+      [&] { context.state.files.SetAttr(context.target_path, kAttrNormal); });
+}
+
+}  // namespace
+
+PassContext::PassContext(PassState& state, std::string location)
+    : state(state),
+      location(std::move(location)),
+      guard([this](const RunError& failure) {
+        ReportPassError(*this, failure);
+      }) {}
+
+bool PassContext::EntryIsFolder() const {
+  return (entry().attributes & kAttrDirectory) != 0;
+}
+
+void ReportPassError(PassContext& context, const RunError& failure) {
+  PassState& state = context.state;
+  std::string place = state.program_dir;
+  if (context.index >= 1 && context.index <= state.file_count &&
+      !context.EntryIsFolder()) {
+    place += "\\" + context.entry().file_name;
+  }
+  const std::string text = TextEinlesen(state, 14, context.location) +
+                           " Number:" + std::to_string(failure.number()) +
+                           "; Description:" + failure.description() + " '" +
+                           place + "'; Source:" + failure.source();
+  ++state.failures_reported;
+  TextAusgabe(state, text, false, context.location);
+  state.window.MessageBox(text, kMbOk, "Error");
+}
+
+void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
+  PassState& state = context.state;
+  const std::string& target = context.target_path;
+  int folder_attributes = -1;
+  if (also_read_attributes) {
+    // Only to learn whether something is there: a failure means nothing is.
+    try {
+      folder_attributes = state.files.GetAttr(target);
+    } catch (const std::exception&) {
+      folder_attributes = -1;
+    }
+  }
+  if (context.guard.test([&] {
+        return state.files.Dir(target, kAttrDirectory).empty() &&
+               folder_attributes == -1;
+      })) {
+    context.guard.run([&] {
+      TextAusgabe(state,
+                  TextEinlesen(state, 16, context.location) + " " + target,
+                  true, context.location);
+    });
+    context.guard.run([&] { state.files.MkDir(target); });
+  }
+}
+
+void RunPass(PassState& state, const std::string& tree,
+             const std::string& location, const PassHandlers& handlers) {
+  const std::string tree_dir = state.program_dir + "\\" + tree;
+  EinlesenDateiBaum(state, tree_dir, location);
+
+  PassContext context(state, location);
+  context.guard.run([&] { state.window.DoEvents(); });
+  SetBalkenVisible(context, true);
+  if (context.guard.test([&] { return state.file_count > 0; })) {
+    SetBalkenVisible(context, true);
+    const int last = state.file_count;  // the bound is taken once
+    for (context.index = 1; context.index <= last; ++context.index) {
+      context.guard.run(
+          [&] { Balken(state, context.index, state.file_count, location); });
+      HandleEntry(context, tree_dir, handlers);
+    }
+    context.index = 0;
+    SetBalkenVisible(context, false);
+  }
+}
+
+}  // namespace rolvex
