@@ -1,0 +1,237 @@
+#include "platform/win32_file_system.h"
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "platform/buffer_item_reader.h"
+#include "platform/run_error.h"
+#include "platform/win32_api.h"
+#include "platform/win32_errors.h"
+
+namespace rolvex {
+namespace {
+
+// 100 ns units between 1601-01-01 and 1970-01-01.
+constexpr std::int64_t kEpochDifference = 116444736000000000LL;
+constexpr std::int64_t kUnitsPerSecond = 10000000LL;
+
+constexpr DWORD kSettableAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+    FILE_ATTRIBUTE_ARCHIVE;
+// The bits the installer knows (read-only to archive); the rest (normal,
+// compressed, not indexed, ...) say nothing it asks about.
+constexpr DWORD kReportedAttributes = 0x3F;
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// "Not found" in any form is 53 for the operations whose contract knows only
+// "missing"; other failures keep their own number.
+[[noreturn]] void ThrowMissingAs53(DWORD error) {
+  if (IsMissing(error)) throw RunError::Of(kErrFileNotFound);
+  throw RunErrorOfWin32(error);
+}
+
+// A drive letter that names no drive at all: the search cannot even start.
+// Windows reports a plain "path not found" for it, which Dir would take for
+// an empty result, so the drive is asked about first.
+bool NamesMissingDrive(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  char letter = path[0];
+  if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) {
+    return false;
+  }
+  const char root[] = {letter, ':', '\\', '\0'};
+  return GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR;
+}
+
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+int DotRank(const std::string& name) {
+  if (name == ".") return 0;
+  if (name == "..") return 1;
+  return 2;
+}
+
+bool NtfsLess(const std::string& a, const std::string& b) {
+  int ra = DotRank(a), rb = DotRank(b);
+  if (ra != rb) return ra < rb;
+  return std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(UpperAscii(x)) <
+               static_cast<unsigned char>(UpperAscii(y));
+      });
+}
+
+// Closes a handle at the end of a scope.
+class HandleCloser {
+ public:
+  explicit HandleCloser(HANDLE handle) : handle_(handle) {}
+  ~HandleCloser() { CloseHandle(handle_); }
+  HandleCloser(const HandleCloser&) = delete;
+  HandleCloser& operator=(const HandleCloser&) = delete;
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+FileTime FileTimeFromWin32(std::uint64_t filetime) {
+  std::int64_t units = static_cast<std::int64_t>(filetime) - kEpochDifference;
+  // Round down, also before 1970.
+  std::int64_t seconds = units / kUnitsPerSecond;
+  if (units % kUnitsPerSecond < 0) --seconds;
+  return seconds;
+}
+
+std::uint64_t Win32FromFileTime(FileTime time) {
+  return static_cast<std::uint64_t>(time * kUnitsPerSecond + kEpochDifference);
+}
+
+bool DirMaskAdmits(std::uint32_t attributes, int mask) {
+  constexpr std::uint32_t kSpecial =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  return (attributes & kSpecial) == 0 ||
+         (attributes & static_cast<std::uint32_t>(mask) &
+          kReportedAttributes) != 0;
+}
+
+void SortDirNames(std::vector<std::string>& names) {
+  std::stable_sort(names.begin(), names.end(), NtfsLess);
+}
+
+std::string Win32FileSystem::Dir(const std::string& path, int mask) {
+  names_.clear();
+  next_ = 0;
+  if (NamesMissingDrive(path)) throw RunError::Of(kErrPathNotFound);
+
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(path.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    if (IsMissing(error) || error == ERROR_NO_MORE_FILES) return "";
+    throw RunErrorOfWin32(error);
+  }
+  do {
+    if (DirMaskAdmits(data.dwFileAttributes, mask)) {
+      names_.emplace_back(data.cFileName);
+    }
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  SortDirNames(names_);
+  return DirNext();
+}
+
+std::string Win32FileSystem::DirNext() {
+  if (next_ >= names_.size()) return "";
+  return names_[next_++];
+}
+
+int Win32FileSystem::GetAttr(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowMissingAs53(GetLastError());
+  return static_cast<int>(attributes & kReportedAttributes);
+}
+
+void Win32FileSystem::SetAttr(const std::string& path, int attributes) {
+  DWORD wanted = static_cast<DWORD>(attributes) & kSettableAttributes;
+  if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileAttributesA(path.c_str(), wanted)) {
+    ThrowMissingAs53(GetLastError());
+  }
+}
+
+void Win32FileSystem::FileCopy(const std::string& source,
+                               const std::string& target) {
+  DWORD existing = GetFileAttributesA(target.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES) {
+    if (existing & FILE_ATTRIBUTE_DIRECTORY) {
+      throw RunError::Of(kErrPathFileAccess);
+    }
+    if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+  }
+  if (CopyFileA(source.c_str(), target.c_str(), FALSE)) return;
+  DWORD error = GetLastError();
+  // A missing source may be reported as a missing path; the source decides.
+  if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    DWORD source_error = GetLastError();
+    if (IsMissing(source_error)) throw RunError::Of(kErrFileNotFound);
+  }
+  throw RunErrorOfWin32(error);
+}
+
+void Win32FileSystem::Kill(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowMissingAs53(GetLastError());
+  // A folder is no file to delete: Kill searches files only.
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    throw RunError::Of(kErrFileNotFound);
+  }
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    throw RunError::Of(kErrPermissionDenied);
+  }
+  if (!DeleteFileA(path.c_str())) ThrowMissingAs53(GetLastError());
+}
+
+void Win32FileSystem::MkDir(const std::string& path) {
+  if (!CreateDirectoryA(path.c_str(), nullptr)) ThrowLastError();
+}
+
+FileTime Win32FileSystem::DateLastModified(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    ThrowMissingAs53(GetLastError());
+  }
+  // GetFile finds files only.
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    throw RunError::Of(kErrFileNotFound);
+  }
+  return FileTimeFromWin32(
+      (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime);
+}
+
+void Win32FileSystem::AppendLine(const std::string& path,
+                                 const std::string& line) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) ThrowLastError();
+  HandleCloser closer(file);
+  const std::string bytes = line + "\r\n";
+  DWORD written = 0;
+  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                 nullptr)) {
+    ThrowLastError();
+  }
+  if (written != bytes.size()) throw RunError::Of(kErrDiskFull);
+}
+
+std::unique_ptr<ItemReader> Win32FileSystem::OpenForInput(
+    const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) ThrowMissingAs53(GetLastError());
+  HandleCloser closer(file);
+  std::string bytes;
+  char chunk[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+    if (got == 0) break;
+    bytes.append(chunk, got);
+  }
+  return std::make_unique<BufferItemReader>(std::move(bytes));
+}
+
+}  // namespace rolvex
