@@ -38,6 +38,7 @@ void RecordingWindow::SetTopmostNoActivate(int x, int y, int cx, int cy) {
 
 void RecordingWindow::DoEvents() {
   ++do_events_count;
+  if (on_do_events) on_do_events();
   while (!pending_clicks_.empty()) {
     int index = pending_clicks_.front();
     pending_clicks_.pop_front();

@@ -100,6 +100,9 @@ class RecordingWindow : public Window {
   // Test controls.
   void QueueClick(int index) { pending_clicks_.push_back(index); }
   void Click(int index) { click_handler_(index); }
+  // Runs first in every DoEvents, so that a test can see what had happened
+  // by each point where the window processes its events.
+  std::function<void()> on_do_events;
   // Answers for the next message boxes; when the queue is empty an OK box
   // answers OK and an Abort/Retry/Ignore box answers Ignore.
   std::deque<int> answers;
