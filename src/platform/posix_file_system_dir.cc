@@ -1,0 +1,111 @@
+// Directory search of PosixFileSystem: Dir and DirNext.
+#include <dirent.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/posix_directory_search.h"
+#include "platform/posix_dos_attributes.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_host_path.h"
+#include "platform/run_error.h"
+
+namespace rolvex {
+namespace {
+
+// Characters that make a search pattern invalid on Windows (the wildcards
+// "*" and "?" are fine in the last component).
+bool IsBadPattern(const std::string& pattern) {
+  for (char c : pattern) {
+    if (static_cast<unsigned char>(c) < 32 || strchr("/<>:\"|", c) != nullptr) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The attributes of the entry `name` of `folder`; a link that leads nowhere
+// counts as a plain file, as it is one more name in the folder.
+int EntryAttributes(const std::string& folder, const std::string& name) {
+  std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+  struct stat st;
+  if (!StatFollow(path, st) && lstat(path.c_str(), &st) != 0) return -1;
+  return HostAttributes(path, name, st);
+}
+
+}  // namespace
+
+std::string PosixFileSystem::Dir(const std::string& path, int mask) {
+  found_.clear();
+  next_ = 0;
+  // An unusable drive fails the search as a whole.
+  drives_.ToHost(path.substr(0, 2));
+  size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos) {
+    drives_.ToHost(path);  // "C:foo" names no folder: 76
+    return "";             // "C:" alone names no entry
+  }
+  std::string last = path.substr(slash + 1);
+  if (last.empty()) return "";  // "C:\Folder\" is no entry either
+
+  std::string host_folder;
+  try {
+    host_folder = drives_.ToHost(path.substr(0, slash + 1));
+  } catch (const RunError& e) {
+    if (e.number() == kErrPathNotFound) return "";  // a file on the way
+    throw;
+  }
+
+  if (IsWildcardPattern(last)) {
+    if (IsBadPattern(last)) throw RunError::Of(kErrBadFileName);
+    found_ = SearchFolder(host_folder, last, mask);
+  } else {
+    std::string host;
+    try {
+      host = drives_.ToHost(path);
+    } catch (const RunError& e) {
+      if (e.number() == kErrPathNotFound) return "";
+      throw;
+    }
+    std::string name = SearchOne(host, mask);
+    if (!name.empty()) found_.push_back(name);
+  }
+  return DirNext();
+}
+
+std::string PosixFileSystem::DirNext() {
+  if (next_ >= found_.size()) return "";
+  return found_[next_++];
+}
+
+std::vector<std::string> PosixFileSystem::SearchFolder(
+    const std::string& host_folder, const std::string& pattern, int mask) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(host_folder.c_str());
+  if (dir == nullptr) return names;  // missing folder: nothing found
+  while (struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (!WildcardMatches(pattern, name)) continue;
+    if (name == "." || name == "..") {
+      if ((mask & kAttrDirectory) != 0) names.push_back(name);
+      continue;
+    }
+    int attributes = EntryAttributes(host_folder, name);
+    if (attributes >= 0 && PassesMask(attributes, mask)) names.push_back(name);
+  }
+  closedir(dir);
+  SortNtfs(names);
+  return names;
+}
+
+std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask) {
+  struct stat st;
+  if (!StatFollow(host_path, st)) return "";
+  std::string name = HostName(host_path);
+  if (name.empty()) return "";  // the root of Z: has no name of its own
+  return PassesMask(HostAttributes(host_path, name, st), mask) ? name : "";
+}
+
+}  // namespace rolvex
