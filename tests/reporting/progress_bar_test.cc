@@ -5,30 +5,12 @@
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
 #include "platform/run_error.h"
+#include "reporting/log_only_file_system.h"
 
 namespace rolvex {
 namespace {
 
-// The bar never touches files; a file system is only needed to build the
-// state, and any call on it fails the test.
-class NoFiles : public FileSystem {
- public:
-  std::string Dir(const std::string&, int) override { Fail(); }
-  std::string DirNext() override { Fail(); }
-  int GetAttr(const std::string&) override { Fail(); }
-  void SetAttr(const std::string&, int) override { Fail(); }
-  void FileCopy(const std::string&, const std::string&) override { Fail(); }
-  void Kill(const std::string&) override { Fail(); }
-  void MkDir(const std::string&) override { Fail(); }
-  FileTime DateLastModified(const std::string&) override { Fail(); }
-  void AppendLine(const std::string&, const std::string&) override { Fail(); }
-  std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
-    Fail();
-  }
-
- private:
-  [[noreturn]] static void Fail() { throw std::logic_error("no files"); }
-};
+using reporting_testing::LogOnlyFileSystem;
 
 class BalkenTest : public ::testing::Test {
  protected:
@@ -37,8 +19,8 @@ class BalkenTest : public ::testing::Test {
 
   MemoryProfileStore profiles;
   FakeEnvironment environment;
-  NoFiles files;
-  RecordingWindow window;  // frame 3600 twips wide, fill 15
+  LogOnlyFileSystem files;  // the bar writes no log
+  RecordingWindow window;   // frame 3600 twips wide, fill 15
   ReportingState state{profiles, environment, files, window};
 };
 
@@ -76,6 +58,7 @@ TEST_F(BalkenTest, OnlyTheFillsWidthChanges) {
   EXPECT_EQ(Fill().top, 0);
   EXPECT_EQ(Fill().height, 495);
   EXPECT_EQ(window.do_events_count, 0);
+  EXPECT_TRUE(files.lines.empty());
 }
 
 TEST_F(BalkenTest, ZeroTotalIsReportedToTheCallerAndKeepsTheFill) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,43 +9,12 @@
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
 #include "platform/run_error.h"
+#include "reporting/log_only_file_system.h"
 
 namespace rolvex {
 namespace {
 
-// Records the appended lines; every other operation is out of place here.
-// With `fail_with` set, AppendLine throws that instead.
-class LogOnlyFileSystem : public FileSystem {
- public:
-  struct Line {
-    std::string path, text;
-  };
-  std::vector<Line> lines;
-  std::function<void()> fail_with;
-
-  void AppendLine(const std::string& path, const std::string& line) override {
-    if (fail_with) fail_with();
-    lines.push_back({path, line});
-  }
-  std::string Dir(const std::string&, int) override { Unexpected(); }
-  std::string DirNext() override { Unexpected(); }
-  int GetAttr(const std::string&) override { Unexpected(); }
-  void SetAttr(const std::string&, int) override { Unexpected(); }
-  void FileCopy(const std::string&, const std::string&) override {
-    Unexpected();
-  }
-  void Kill(const std::string&) override { Unexpected(); }
-  void MkDir(const std::string&) override { Unexpected(); }
-  FileTime DateLastModified(const std::string&) override { Unexpected(); }
-  std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
-    Unexpected();
-  }
-
- private:
-  [[noreturn]] static void Unexpected() {
-    throw std::logic_error("the status output only appends to its log");
-  }
-};
+using reporting_testing::LogOnlyFileSystem;
 
 class TextAusgabeTest : public ::testing::Test {
  protected:
