@@ -56,6 +56,12 @@ void EinlesenDateiBaum(PassState& state, const std::string& root_dir,
     if (entry.attributes & kAttrReparsePoint) continue;
     // Copied: listing may grow the vector and move the entry.
     const std::string relative_path = entry.relative_path;
+    if (relative_path.size() > kMaxRelativeFolder) {
+      throw RunError(kErrPathFileAccess,
+                     "Path/File access error (folder nested too deeply, a "
+                     "link back into the tree?): " +
+                         relative_path.substr(0, 60) + "...");
+    }
     EinlesenDateiStruktur(state, root_dir, relative_path, 0, call_path);
   }
 }

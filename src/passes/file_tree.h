@@ -2,6 +2,7 @@
 #ifndef ROLVEX_PASSES_FILE_TREE_H_
 #define ROLVEX_PASSES_FILE_TREE_H_
 
+#include <cstddef>
 #include <string>
 
 #include "passes/pass_state.h"
@@ -31,10 +32,18 @@ void EinlesenDateiStruktur(PassState& state, const std::string& root_dir,
                            const std::string& sub_dir, int tag,
                            const std::string& call_path);
 
+// No folder of a tree that Windows can install has a relative path this long:
+// its target (at least "C:\" and the path) would pass MAX_PATH (260).
+inline constexpr std::size_t kMaxRelativeFolder = 256;
+
 // The whole tree below `root_dir`: FileCount is set to 0, the root is listed,
 // then every folder entry in list order (the list grows during the walk), so
 // that every folder stands before its contents. Folders that carry
-// kAttrReparsePoint are not entered. Failures pass on to the caller.
+// kAttrReparsePoint are not entered. A folder whose relative path is longer
+// than kMaxRelativeFolder throws RunError 75 before it is listed: where the
+// platform does not mark links, this is what stops a link that leads back into
+// the tree (the path grows by the link's name on every round). Failures pass
+// on to the caller.
 void EinlesenDateiBaum(PassState& state, const std::string& root_dir,
                        const std::string& call_path);
 

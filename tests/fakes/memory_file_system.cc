@@ -1,0 +1,206 @@
+#include "fakes/memory_file_system.h"
+
+#include <algorithm>
+
+#include "platform/buffer_item_reader.h"
+#include "platform/run_error.h"
+
+namespace rolvex {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool PassesMask(const MemoryFileSystem::Node& node, int mask) {
+  const int attributes = node.attributes | (node.folder ? kAttrDirectory : 0);
+  const int special = kAttrHidden | kAttrSystem | kAttrDirectory;
+  return (attributes & special) == 0 || (attributes & mask) != 0;
+}
+
+}  // namespace
+
+std::string MemoryFileSystem::Key(const std::string& path) {
+  std::string key = Upper(path);
+  while (key.size() > 2 && key.back() == '\\') key.pop_back();
+  return key;
+}
+
+std::string MemoryFileSystem::Parent(const std::string& key) {
+  const std::size_t slash = key.rfind('\\');
+  return slash == std::string::npos ? "" : key.substr(0, slash);
+}
+
+bool MemoryFileSystem::FolderExists(const std::string& key) {
+  if (key.size() == 2 && key[1] == ':') return true;  // a drive root
+  auto it = nodes_.find(key);
+  return it != nodes_.end() && it->second.folder;
+}
+
+void MemoryFileSystem::AddFolder(const std::string& path, int attributes) {
+  const std::string key = Key(path);
+  if (key.size() <= 2) return;
+  if (!FolderExists(Parent(key))) AddFolder(path.substr(0, path.rfind('\\')));
+  Node& node = nodes_[key];
+  node.path = path;
+  node.folder = true;
+  node.attributes = attributes;
+}
+
+MemoryFileSystem::Node& MemoryFileSystem::AddFile(const std::string& path,
+                                                  const std::string& content,
+                                                  FileTime modified,
+                                                  int attributes) {
+  const std::string folder = path.substr(0, path.rfind('\\'));
+  if (!FolderExists(Key(folder))) AddFolder(folder);
+  Node& node = nodes_[Key(path)];
+  node = Node{};
+  node.path = path;
+  node.content = content;
+  node.modified = modified;
+  node.attributes = attributes;
+  return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path) {
+  auto it = nodes_.find(Key(path));
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> MemoryFileSystem::Lines(const std::string& path) {
+  std::vector<std::string> lines;
+  Node* node = Find(path);
+  if (node == nullptr) return lines;
+  const std::string& text = node->content;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+std::string MemoryFileSystem::Dir(const std::string& path, int mask) {
+  calls.push_back("Dir " + path);
+  search_.clear();
+  search_pos_ = 0;
+  const std::string key = Key(path);
+  if (key.size() >= 4 && key.compare(key.size() - 4, 4, "\\*.*") == 0) {
+    const std::string folder = key.substr(0, key.size() - 4);
+    if (!FolderExists(folder)) return "";
+    if (mask & kAttrDirectory) search_ = {".", ".."};
+    std::vector<std::pair<std::string, std::string>> names;
+    for (const auto& [node_key, node] : nodes_) {
+      if (Parent(node_key) == folder && PassesMask(node, mask)) {
+        names.emplace_back(Upper(NameOf(node.path)), NameOf(node.path));
+      }
+    }
+    std::sort(names.begin(), names.end());
+    for (const auto& name : names) search_.push_back(name.second);
+  } else if (Node* node = Find(path); node && PassesMask(*node, mask)) {
+    search_.push_back(NameOf(node->path));
+  }
+  return DirNext();
+}
+
+std::string MemoryFileSystem::DirNext() {
+  if (search_pos_ >= search_.size()) return "";
+  return search_[search_pos_++];
+}
+
+int MemoryFileSystem::GetAttr(const std::string& path) {
+  calls.push_back("GetAttr " + path);
+  Node* node = Find(path);
+  if (node == nullptr) {
+    if (FolderExists(Key(path))) return kAttrDirectory;
+    throw RunError::Of(kErrFileNotFound);
+  }
+  return node->attributes | (node->folder ? kAttrDirectory : 0);
+}
+
+void MemoryFileSystem::SetAttr(const std::string& path, int attributes) {
+  calls.push_back("SetAttr " + path);
+  Node* node = Find(path);
+  if (node == nullptr) {
+    if (FolderExists(Key(path))) return;
+    throw RunError::Of(kErrFileNotFound);
+  }
+  node->attributes =
+      attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
+}
+
+void MemoryFileSystem::FileCopy(const std::string& source,
+                                const std::string& target) {
+  calls.push_back("FileCopy " + source + " -> " + target);
+  Node* from = Find(source);
+  if (from == nullptr || from->folder) throw RunError::Of(kErrFileNotFound);
+  if (!FolderExists(Parent(Key(target)))) throw RunError::Of(kErrPathNotFound);
+  Node* to = Find(target);
+  if (to != nullptr) {
+    if (to->folder) throw RunError::Of(kErrPathFileAccess);
+    if (to->locked || (to->attributes & (kAttrReadOnly | kAttrHidden))) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+  }
+  const Node copy = *from;
+  const std::string name = to != nullptr ? to->path : target;
+  Node& made = nodes_[Key(target)];
+  made = copy;
+  made.path = name;
+  made.locked = false;
+}
+
+void MemoryFileSystem::Kill(const std::string& path) {
+  calls.push_back("Kill " + path);
+  Node* node = Find(path);
+  if (node == nullptr || node->folder) throw RunError::Of(kErrFileNotFound);
+  if (node->locked || (node->attributes & kAttrReadOnly)) {
+    throw RunError::Of(kErrPermissionDenied);
+  }
+  nodes_.erase(Key(path));
+}
+
+void MemoryFileSystem::MkDir(const std::string& path) {
+  calls.push_back("MkDir " + path);
+  const std::string key = Key(path);
+  if (Find(path) != nullptr || FolderExists(key)) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
+  if (!FolderExists(Parent(key))) throw RunError::Of(kErrPathNotFound);
+  Node& node = nodes_[key];
+  node.path = path;
+  node.folder = true;
+}
+
+FileTime MemoryFileSystem::DateLastModified(const std::string& path) {
+  calls.push_back("DateLastModified " + path);
+  Node* node = Find(path);
+  if (node == nullptr || node->folder) throw RunError::Of(kErrFileNotFound);
+  return node->modified;
+}
+
+void MemoryFileSystem::AppendLine(const std::string& path,
+                                  const std::string& line) {
+  Node* node = Find(path);
+  if (node == nullptr) node = &AddFile(path);
+  node->content += line + "\r\n";
+}
+
+std::unique_ptr<ItemReader> MemoryFileSystem::OpenForInput(
+    const std::string& path) {
+  calls.push_back("OpenForInput " + path);
+  Node* node = Find(path);
+  if (node == nullptr || node->folder) throw RunError::Of(kErrFileNotFound);
+  if (node->unreadable) throw RunError::Of(kErrPermissionDenied);
+  return std::make_unique<BufferItemReader>(node->content);
+}
+
+}  // namespace rolvex
