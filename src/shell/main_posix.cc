@@ -1,0 +1,196 @@
+// The Linux program rolvex: builds the POSIX platform parts over the drive
+// model, chooses the window, and runs the window's load event.
+//
+// Environment:
+//   ROLVEX_PREFIX    the prefix folder that holds the drives (drive model)
+//   ROLVEX_UI        "console" for the terminal window, "qt" for the Qt
+//                    window; otherwise Qt when $DISPLAY or $WAYLAND_DISPLAY
+//                    is set, else the console
+//   ROLVEX_SCREEN    WIDTHxHEIGHT, the console's screen in pixels (default
+//                    1024x768 at 15 twips a pixel)
+//   ROLVEX_HOLD_MS   Qt only: the window stays this long (still painting)
+//                    before the program ends, for screenshots of the
+//                    unattended modes
+//
+// The command line is the process's arguments after the program's own name,
+// joined with single blanks. The shell has already removed its quoting, so
+// `rolvex "1 2"` and `rolvex 1 2` both read "1 2"; quotation marks reach the
+// installer only when they were escaped for the shell.
+//
+// The exit status is set where the program ends (Window::EndProgram); an
+// unexpected failure that escapes start-up or the window is reported on
+// standard error and ends the program with status 1.
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "platform/console_window.h"
+#include "platform/posix_clock.h"
+#include "platform/posix_drive_model.h"
+#include "platform/posix_environment.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_process_runner.h"
+#include "platform/posix_profile_store.h"
+#include "platform/posix_restart_scheduler.h"
+#include "platform/run_error.h"
+#include "shell/installer.h"
+#include "shell/startup.h"
+
+// Built with ROLVEX_WITH_QT off, the program has the console window only.
+#ifndef ROLVEX_CONSOLE_ONLY
+#include <QApplication>
+
+#include "platform/qt_window.h"
+#endif
+
+namespace rolvex {
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitByExitButton = 2;
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string JoinArguments(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+[[maybe_unused]] bool WantsConsole() {
+  const std::string ui = Env("ROLVEX_UI");
+  if (ui == "console") return true;
+  if (ui == "qt") return false;
+  return Env("DISPLAY").empty() && Env("WAYLAND_DISPLAY").empty();
+}
+
+// "WIDTHxHEIGHT" with both at least 1; anything else leaves the default.
+void ReadScreen(const std::string& text, ConsoleWindowOptions& options) {
+  int width = 0, height = 0;
+  char x = 0, rest = 0;
+  if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest) == 3 &&
+      (x == 'x' || x == 'X') && width > 0 && height > 0 && width < 32768 &&
+      height < 32768) {
+    options.screen_width_px = width;
+    options.screen_height_px = height;
+  } else if (!text.empty()) {
+    std::cerr << "rolvex: ROLVEX_SCREEN \"" << text
+              << "\" is not WIDTHxHEIGHT; using 1024x768\n";
+  }
+}
+
+[[maybe_unused]] int ReadHoldMs() {
+  const int ms = std::atoi(Env("ROLVEX_HOLD_MS").c_str());
+  return ms > 0 && ms <= 600000 ? ms : 0;
+}
+
+void ReportFailure(const std::exception& failure) {
+  if (const auto* error = dynamic_cast<const RunError*>(&failure)) {
+    std::cerr << "rolvex: run-time error " << error->number() << ": "
+              << error->description() << " (" << error->source() << ")\n";
+  } else {
+    std::cerr << "rolvex: " << failure.what() << '\n';
+  }
+}
+
+// The POSIX platform parts over one drive model.
+struct PosixParts {
+  explicit PosixParts(const DriveModel& drives)
+      : files(drives), profiles(drives), processes(drives), restarts(drives) {}
+  PosixFileSystem files;
+  PosixProfileStore profiles;
+  PosixEnvironment environment;
+  PosixProcessRunner processes;
+  PosixRestartScheduler restarts;
+  PosixClock clock;
+};
+
+PlatformParts With(PosixParts& parts, Window& window) {
+  return PlatformParts{parts.files,     parts.profiles, parts.environment,
+                       parts.processes, parts.restarts, window,
+                       parts.clock};
+}
+
+// The load event; returns only in the interactive mode, with the window
+// waiting for its buttons.
+void Load(Installer& installer) {
+  try {
+    Form_Load(installer);
+  } catch (const std::exception& failure) {
+    ReportFailure(failure);
+    installer.window.EndProgram(kExitFailure);
+  }
+}
+
+// Nothing here returns: the program ends inside Window::EndProgram, so the
+// objects below live until the process is gone.
+[[noreturn]] void RunConsole(PosixParts& parts, const std::string& command_line,
+                             const std::string& program_dir) {
+  ConsoleWindowOptions options;
+  options.command_line = command_line;
+  options.program_directory = program_dir;
+  ReadScreen(Env("ROLVEX_SCREEN"), options);
+  ConsoleWindow window(std::cin, std::cout, options);
+  Installer installer(With(parts, window));
+  Load(installer);
+  try {
+    window.RunUntilExit();
+  } catch (const std::exception& failure) {
+    ReportFailure(failure);
+    window.EndProgram(kExitFailure);
+  }
+}
+
+#ifndef ROLVEX_CONSOLE_ONLY
+[[noreturn]] void RunQt(PosixParts& parts, const char* program,
+                        const std::string& command_line,
+                        const std::string& program_dir) {
+  // Qt sees only the program's name: the installer's arguments (a mode "1",
+  // or anything an operator typed) are never taken as Qt options.
+  int qt_argc = 1;
+  char* qt_argv[] = {const_cast<char*>(program), nullptr};
+  QApplication app(qt_argc, qt_argv);
+  QtWindowOptions options;
+  options.command_line = command_line;
+  options.program_directory = program_dir;
+  options.hold_before_end_ms = ReadHoldMs();
+  QtWindow window(options);
+  Installer installer(With(parts, window));
+  Load(installer);
+  app.exec();
+  // The window is closed only through the exit button's click, which ends
+  // the program; should the event loop end otherwise, it ends as that button.
+  window.EndProgram(kExitByExitButton);
+}
+#endif
+
+}  // namespace
+}  // namespace rolvex
+
+int main(int argc, char** argv) {
+  using namespace rolvex;
+  const std::string command_line = JoinArguments(argc, argv);
+  try {
+    const DriveModel drives = DriveModel::FromEnvironment();
+    PosixParts parts(drives);
+    const std::string program_dir = drives.ProgramDir();
+#ifdef ROLVEX_CONSOLE_ONLY
+    RunConsole(parts, command_line, program_dir);
+#else
+    if (WantsConsole()) RunConsole(parts, command_line, program_dir);
+    RunQt(parts, argc > 0 ? argv[0] : "rolvex", command_line, program_dir);
+#endif
+  } catch (const std::exception& failure) {
+    ReportFailure(failure);
+    std::fflush(nullptr);
+    return kExitFailure;
+  }
+}
