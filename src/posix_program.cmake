@@ -22,6 +22,8 @@ if(ROLVEX_BUILD_TESTS)
        ${PROJECT_SOURCE_DIR}/tests/platform/qt_*_test.cc)
   if(qt_tests)
     add_executable(rolvex_qt_tests ${qt_tests})
+    set_target_properties(rolvex_qt_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY
+                          ${CMAKE_BINARY_DIR}/tests)
     target_link_libraries(rolvex_qt_tests PRIVATE rolvex_qt GTest::gtest
                           GTest::gmock)
     gtest_discover_tests(rolvex_qt_tests DISCOVERY_TIMEOUT 60
