@@ -3,6 +3,7 @@
 #ifndef ROLVEX_SETTINGS_DIRECTORY_PARAMETERS_H_
 #define ROLVEX_SETTINGS_DIRECTORY_PARAMETERS_H_
 
+#include <cstddef>
 #include <string>
 
 #include "settings/settings_state.h"
@@ -11,24 +12,51 @@ namespace rolvex {
 
 // Writes the eleven names and built-in defaults into rows 1 to 11
 // ("WinDir" = "C:\Windows", ..., "BrandChangeDir" = "C:\Brandchange").
+// Values are stored as they are: no backslash added or removed.
 void SetDefaultDirectoryParameters(SettingsState& state);
 
 // Replaces the value of row `row` (1 to 20) by the environment variable of the
-// row's name when that variable is set and not empty. Throws RunError 9 for a
-// row outside 1 to 20.
+// row's name when that variable is set and not empty; a row without a name is
+// left alone. Throws RunError 9 for a row outside 1 to 20.
+//
+// A value of 4096 characters or more is taken whole: the environment hands
+// over the whole value, and cutting a path somewhere would only point at a
+// wrong folder. Whether the name is matched without regard to letter case is
+// the Environment's business (it is, as on Windows).
 void GetDOSEnvironmentVariable(SettingsState& state, int row,
                                const std::string& call_path);
 
-// `text` with its placeholders resolved: the leftmost pair of "$" whose name
-// (compared without regard to case, the empty name matching the first empty
-// row) names a row is replaced by the row's value, then the search starts
-// again at the beginning. A pair whose name is no row stays as it is and the
-// search goes on after its closing "$". A name whose value leads back to
-// itself (directly or through other rows) is treated as unknown, so the
-// resolution always ends.
+// `text` with its placeholders resolved. The first "$" and the next "$" after
+// it form a pair; the name between them (compared with the names of rows 1 to
+// 20 in row order, ASCII letters without regard to case) selects the first
+// row of that name, and the pair is replaced by the row's value. The search
+// then goes on at the start of the replaced text, which gives the same result
+// as starting again at the beginning of the text, since nothing before it
+// changed. So placeholders are resolved leftmost first, a value's own
+// placeholders are resolved in turn, "$$" matches the first row without a
+// name (row 12, empty) and disappears, and a lone "$" stays.
+//
+// Further rules, so that the resolution always ends:
+// - A pair whose name is no row stays unchanged; the search goes on after its
+//   closing "$".
+// - A name whose value leads back to itself, directly or through other rows
+//   ($A$ = "x$A$", or $A$ = "$B$" and $B$ = "$A$"), is treated as unknown.
+// - So is a name met inside the text that its own value produced, which can
+//   only happen through pairs formed across the border of a value ($A$ =
+//   "$B$A$" with $B$ = "x$" would otherwise give "xxxx..." for ever).
+// - Positions are not 16-bit here: a "$" beyond position 32767 is resolved
+//   like any other, so a 40,000-character text is resolved whole.
+// - As a last bound on time and memory, the resolution stops after
+//   kMaxReplacements replacements or once the replacements have inserted
+//   kMaxInsertedChars characters in all (far beyond any real table); the text
+//   is then returned as far as it was resolved, the rest unchanged.
+// Reports nothing; throws nothing of its own.
 std::string ErsetzeEnvironment(const SettingsState& state,
                                const std::string& text,
                                const std::string& call_path);
+
+inline constexpr int kMaxReplacements = 1'000'000;
+inline constexpr std::size_t kMaxInsertedChars = std::size_t{16} << 20;
 
 }  // namespace rolvex
 

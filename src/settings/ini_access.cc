@@ -1,7 +1,5 @@
 #include "settings/ini_access.h"
 
-#include <cctype>
-
 namespace rolvex {
 namespace {
 
@@ -25,7 +23,7 @@ std::string TrimBlanks(const std::string& text) {
 std::string LoadIniString(SettingsState& state, const std::string& section,
                           const std::string& key, const std::string& file,
                           const std::string& call_path) {
-  (void)call_path;
+  (void)call_path;  // reports nothing itself
   return state.profiles.GetString(section, key, BlankDefault(), kBufferSize,
                                   file);
 }
@@ -35,8 +33,9 @@ bool LoadIniBoolean(SettingsState& state, const std::string& section,
                     const std::string& call_path) {
   std::string value =
       LoadIniString(state, section, key, file, call_path + ".LoadIniBoolean");
+  // ASCII letters only: the answer must not depend on the locale.
   for (char& c : value) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return value == "TRUE";
 }
@@ -44,7 +43,9 @@ bool LoadIniBoolean(SettingsState& state, const std::string& section,
 void SaveIni(SettingsState& state, const std::string& value,
              const std::string& section, const std::string& key,
              const std::string& file, const std::string& call_path) {
-  (void)call_path;
+  (void)call_path;  // reports nothing itself
+  // The store's answer is not evaluated: a refused write leaves the file as
+  // it was, without a message.
   state.profiles.WriteString(section, key, TrimBlanks(value), file);
 }
 

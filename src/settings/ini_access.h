@@ -10,19 +10,28 @@
 
 namespace rolvex {
 
-// The value of `key` in `section` of `file`, or "" when the file, section or
-// key is missing; at most 254 characters.
+// The value of `key` in `section` of `file` (a full path, used as it is),
+// read as GetPrivateProfileStringA reads it into a buffer of 255 with an
+// all-blank default: blanks around the value and one pair of enclosing quotes
+// dropped, cut to its first 254 characters; "" when the file, the section or
+// the key is missing or the file cannot be read. Section and key match
+// without regard to case. Reports nothing.
 std::string LoadIniString(SettingsState& state, const std::string& section,
                           const std::string& key, const std::string& file,
                           const std::string& call_path);
 
-// True only when the value reads "TRUE" in any letter case.
+// True only when the value, read as LoadIniString reads it, is "TRUE" in any
+// letter case (so " true " too); "1", "-1", "yes", "Wahr", "" are false.
 bool LoadIniBoolean(SettingsState& state, const std::string& section,
                     const std::string& key, const std::string& file,
                     const std::string& call_path);
 
-// Writes `value` (blanks around it removed) as `key` of `section` in `file`.
-// Note the order: the value comes first. A failed write is not reported.
+// Writes `value`, with the spaces around it removed (tabs stay), as `key` of
+// `section` in `file`: an existing key is replaced, otherwise the key, the
+// section and the file are made as needed. An empty or all-blank value writes
+// "key=" and never deletes anything. Note the order: the value comes first.
+// A refused write (folder missing, file read-only, ...) is not reported and
+// leaves the file as it was.
 void SaveIni(SettingsState& state, const std::string& value,
              const std::string& section, const std::string& key,
              const std::string& file, const std::string& call_path);

@@ -8,9 +8,11 @@
 
 namespace rolvex {
 
-// Text number `text_nr` from section `language` of ProgramDir\Rolvex.txt, or
-// "" when the file, the language or the number is missing. Read afresh on
-// every call.
+// Text number `text_nr` (its decimal digits, a minus sign kept, are the key)
+// from section `language` of ProgramDir\Rolvex.txt, read by LoadIniString;
+// "" when the file, the language or the number is missing. With an empty
+// language no section matches, so every text is "". Read afresh on every
+// call; reports nothing.
 std::string TextEinlesen(SettingsState& state, int text_nr,
                          const std::string& call_path);
 
