@@ -11,7 +11,20 @@
 #include <fstream>
 #include <string>
 
+#include "platform/run_error.h"
+
 namespace rolvex {
+
+// The number of the RunError `action` throws, 0 when it throws none.
+template <typename Action>
+int ErrorNumberOf(Action&& action) {
+  try {
+    action();
+  } catch (const RunError& e) {
+    return e.number();
+  }
+  return 0;
+}
 
 class TempPrefix {
  public:

@@ -1,0 +1,141 @@
+#include "platform/posix_directory_search.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/posix_drive_model.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_temp_prefix.h"
+
+namespace rolvex {
+namespace {
+
+using List = std::vector<std::string>;
+
+void StoreDosAttrib(const std::string& host_path, const char* text) {
+  ASSERT_EQ(
+      setxattr(host_path.c_str(), "user.DOSATTRIB", text, strlen(text), 0), 0)
+      << host_path;
+}
+
+// A folder C:\T with one entry of every kind a search has to tell apart.
+class DirTest : public ::testing::Test {
+ protected:
+  DirTest() : drives_(temp_.path()), fs_(drives_) {
+    std::string t = temp_.drive_c() + "/T";
+    mkdir(t.c_str(), 0755);
+    TempPrefix::Write(t + "/a.txt", "a");
+    TempPrefix::Write(t + "/ro.txt", "r");
+    chmod((t + "/ro.txt").c_str(), 0444);
+    TempPrefix::Write(t + "/ar.txt", "x");
+    StoreDosAttrib(t + "/ar.txt", "0x20");
+    TempPrefix::Write(t + "/.dot", "d");
+    TempPrefix::Write(t + "/h.txt", "h");
+    StoreDosAttrib(t + "/h.txt", "0x2");
+    TempPrefix::Write(t + "/s.sys", "s");
+    StoreDosAttrib(t + "/s.sys", "0x4");
+    mkdir((t + "/Sub").c_str(), 0755);
+    mkdir((t + "/HSub").c_str(), 0755);
+    StoreDosAttrib(t + "/HSub", "0x2");
+  }
+
+  List All(const std::string& path, int mask) {
+    List names;
+    for (std::string n = fs_.Dir(path, mask); !n.empty(); n = fs_.DirNext()) {
+      names.push_back(n);
+    }
+    EXPECT_EQ(fs_.DirNext(), "");
+    return names;
+  }
+
+  TempPrefix temp_;
+  DriveModel drives_;
+  PosixFileSystem fs_;
+};
+
+TEST_F(DirTest, MasksOnAPattern) {
+  EXPECT_EQ(All("C:\\T\\*.*", 0), (List{"a.txt", "ar.txt", "ro.txt"}));
+  // 15 adds hidden and system entries; a hidden folder shares the hidden bit.
+  EXPECT_EQ(All("C:\\T\\*.*", 15), (List{".dot", "a.txt", "ar.txt", "h.txt",
+                                         "HSub", "ro.txt", "s.sys"}));
+  EXPECT_EQ(All("C:\\T\\*.*", 16),
+            (List{".", "..", "a.txt", "ar.txt", "HSub", "ro.txt", "Sub"}));
+  EXPECT_EQ(All("c:\\t\\*.*", 31),
+            (List{".", "..", ".dot", "a.txt", "ar.txt", "h.txt", "HSub",
+                  "ro.txt", "s.sys", "Sub"}));
+  EXPECT_EQ(All("C:\\T\\*", 16),
+            (List{".", "..", "a.txt", "ar.txt", "HSub", "ro.txt", "Sub"}));
+}
+
+TEST_F(DirTest, PatternsMatchLikeWindows) {
+  EXPECT_EQ(All("C:\\T\\*.TXT", 31),
+            (List{"a.txt", "ar.txt", "h.txt", "ro.txt"}));
+  EXPECT_EQ(All("C:\\T\\?.txt", 0), (List{"a.txt"}));
+  EXPECT_EQ(All("C:\\T\\*.", 31), (List{"HSub", "Sub"}));
+  EXPECT_EQ(All("C:\\T\\s*", 16), (List{"Sub"}));
+  EXPECT_EQ(All("C:\\T\\nothing*", 31), List{});
+}
+
+TEST_F(DirTest, PlainPathsTestOneEntry) {
+  EXPECT_EQ(fs_.Dir("C:\\T\\A.TXT", 0), "a.txt");  // the name as stored
+  EXPECT_EQ(fs_.DirNext(), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\a.txt", 16), "a.txt");  // files pass mask 16
+  EXPECT_EQ(fs_.Dir("C:\\T\\ro.txt", 0), "ro.txt");
+  EXPECT_EQ(fs_.Dir("C:\\T\\h.txt", 0), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\h.txt", 15), "h.txt");
+  EXPECT_EQ(fs_.Dir("C:\\T\\.dot", 0), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\.dot", 2), ".dot");
+  EXPECT_EQ(fs_.Dir("C:\\T\\s.sys", 16), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\s.sys", 4), "s.sys");
+  EXPECT_EQ(fs_.Dir("C:\\T\\sub", 0), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\sub", 16), "Sub");
+  EXPECT_EQ(fs_.Dir("C:\\T\\missing.txt", 31), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\", 31), "");
+}
+
+TEST_F(DirTest, MissingFoldersGiveNothingUnmappedDrivesThrow) {
+  EXPECT_EQ(fs_.Dir("C:\\Missing\\*.*", 31), "");
+  EXPECT_EQ(fs_.Dir("C:\\Missing\\x.txt", 31), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\a.txt\\*.*", 31), "");  // a file on the way
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.Dir("Q:\\*.*", 31); }), kErrPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.Dir("T\\*.*", 31); }), kErrPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.Dir("C:\\T\\a|b*", 31); }),
+            kErrBadFileName);
+  // A failed search leaves no names of an earlier one behind.
+  fs_.Dir("C:\\T\\*.*", 31);
+  EXPECT_EQ(fs_.Dir("C:\\Missing\\*.*", 31), "");
+  EXPECT_EQ(fs_.DirNext(), "");
+}
+
+TEST(NtfsOrderTest, SortsAsNtfsLists) {
+  List names = {"zeta", "_u", "beta", "B.TXT",    "Alpha", "a.txt",
+                "9",    "10", "..",   "$WinDir$", "."};
+  SortNtfs(names);
+  EXPECT_EQ(names, (List{".", "..", "$WinDir$", "10", "9", "a.txt", "Alpha",
+                         "B.TXT", "beta", "zeta", "_u"}));
+  // Names equal but for case still have a fixed order.
+  EXPECT_TRUE(NtfsNameLess("README", "readme"));
+  EXPECT_FALSE(NtfsNameLess("readme", "README"));
+}
+
+TEST(WildcardTest, DosRulesForDotsAndQuestionMarks) {
+  EXPECT_TRUE(WildcardMatches("*.*", "noextension"));
+  EXPECT_TRUE(WildcardMatches("readme.*", "README"));
+  EXPECT_TRUE(WildcardMatches("*.", "noextension"));
+  EXPECT_FALSE(WildcardMatches("*.", "a.b"));
+  EXPECT_TRUE(WildcardMatches("file?.txt", "file.txt"));
+  EXPECT_TRUE(WildcardMatches("ab??", "ab"));
+  EXPECT_FALSE(WildcardMatches("a?c", "ac"));
+  EXPECT_TRUE(WildcardMatches("*a*b*c*", "xxaxxbxxcxx"));
+  EXPECT_FALSE(WildcardMatches("*.ini", "a.ini.bak"));
+  // Many stars against a long name: must stay quick.
+  EXPECT_FALSE(
+      WildcardMatches(std::string(200, '*') + "x", std::string(5000, 'a')));
+}
+
+}  // namespace
+}  // namespace rolvex
