@@ -97,14 +97,18 @@ TEST_P(InUseTest, ALockedFileCanNeitherBeReplacedNorDeleted) {
   EXPECT_EQ(fs.Dir("C:\\busy.dll", 31), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllLockKinds, InUseTest,
-    ::testing::Values(LockKind::kFlock, LockKind::kFcntlRead,
-                      LockKind::kFcntlWrite, LockKind::kOfd),
-    [](const ::testing::TestParamInfo<LockKind>& info) {
-      const char* names[] = {"Flock", "FcntlRead", "FcntlWrite", "Ofd"};
-      return std::string(names[static_cast<int>(info.param)]);
-    });
+std::string LockName(const ::testing::TestParamInfo<LockKind>& info) {
+  static const char* const kNames[] = {"Flock", "FcntlRead", "FcntlWrite",
+                                       "Ofd"};
+  return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLockKinds, InUseTest,
+                         ::testing::Values(LockKind::kFlock,
+                                           LockKind::kFcntlRead,
+                                           LockKind::kFcntlWrite,
+                                           LockKind::kOfd),
+                         LockName);
 
 // Runs `body` in a child process and gives its exit status (255 when it
 // died by a signal).
