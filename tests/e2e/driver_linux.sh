@@ -1,0 +1,90 @@
+# The end-to-end driver for the Linux program rolvex (see the contract at the
+# top of lib.sh). Needs ROLVEX_BIN (the built rolvex) and, for drv_restart,
+# ROLVEX_RESTART_BIN (the built rolvex-restart); both default to the build
+# of the linux preset.
+
+ROLVEX_BIN=${ROLVEX_BIN:-$E2E_REPO/build/linux/src/rolvex}
+ROLVEX_RESTART_BIN=${ROLVEX_RESTART_BIN:-$(dirname "$ROLVEX_BIN")/rolvex-restart}
+E2E_PREFIX_COUNT=0
+E2E_LOCK_PIDS=()
+
+drv_platform() { echo linux; }
+
+drv_init() {
+  drv_unlock_all
+  E2E_PREFIX_COUNT=$((E2E_PREFIX_COUNT + 1))
+  PREFIX=$E2E_TMP/prefix$E2E_PREFIX_COUNT
+  rm -rf "$PREFIX"
+  mkdir -p "$PREFIX/dosdevices" "$PREFIX/drive_c"
+  ln -s ../drive_c "$PREFIX/dosdevices/c:"
+  DRIVE_C=$PREFIX/drive_c
+  REGSVR32_LOG=$PREFIX/regsvr32.log
+  export PREFIX DRIVE_C REGSVR32_LOG
+}
+
+# The host path of a Windows path on drive C: ("C:\A\B" -> $DRIVE_C/A/B).
+e2e_host_path() {
+  local rest=${1#[Cc]:}
+  rest=${rest//\\//}
+  echo "$DRIVE_C${rest:+/${rest#/}}"
+}
+
+drv_install_program() {
+  local folder
+  folder=$(e2e_host_path "${1:-C:\\ServicePacks}")
+  mkdir -p "$folder"
+  cp "$ROLVEX_BIN" "$folder/rolvex"
+  E2E_PROGRAM=$folder/rolvex
+}
+
+drv_run() {
+  local answer
+  : >"$E2E_TMP/answers.txt"
+  for answer in ${E2E_ANSWERS:-}; do
+    # The console window closes an OK box with an empty line.
+    [[ "$answer" == ok ]] && answer=""
+    printf '%s\n' "$answer" >>"$E2E_TMP/answers.txt"
+  done
+  E2E_STATUS=0
+  (cd "$(dirname "$E2E_PROGRAM")" &&
+    exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_UI=console \
+      ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
+      PATH="$E2E_REPO/tools/regsvr32:$PATH" \
+      timeout -k 5 120 "$E2E_PROGRAM" "$@") \
+    <"$E2E_TMP/answers.txt" >"$E2E_TMP/out.txt" 2>"$E2E_TMP/err.txt" ||
+    E2E_STATUS=$?
+  if [[ $E2E_STATUS == 124 ]]; then
+    echo "  [$E2E_SCENARIO] the program did not end within 120 s" >&2
+  fi
+  return 0
+}
+
+# A background process opens the file, takes an exclusive flock and sleeps
+# until drv_unlock_all ends it.
+drv_lock_file() {
+  local ready=$E2E_TMP/lock-ready.$$.$RANDOM
+  (exec 9<"$1" && flock -x 9 && : >"$ready" && exec sleep 100000) &
+  E2E_LOCK_PIDS+=($!)
+  local i
+  for ((i = 0; i < 200; i++)); do
+    [[ -e "$ready" ]] && break
+    sleep 0.05
+  done
+  rm -f "$ready"
+}
+
+drv_unlock_all() {
+  local pid
+  for pid in "${E2E_LOCK_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  E2E_LOCK_PIDS=()
+  return 0
+}
+
+# A restart ends every process, so the locks go first.
+drv_restart() {
+  drv_unlock_all
+  ROLVEX_PREFIX="$PREFIX" "$ROLVEX_RESTART_BIN" 2>"$E2E_TMP/restart-err.txt"
+}

@@ -1,0 +1,357 @@
+# Shared helpers of the end-to-end scenarios (bash; source it, do not run it).
+#
+# ============================== DRIVER CONTRACT ==============================
+# A scenario script sources this file, which sources
+# tests/e2e/driver_${E2E_DRIVER:-linux}.sh. Scenarios use only the functions
+# and variables below, so that every scenario runs against the Linux program
+# (driver_linux.sh) and against Rolvex.exe under Wine (driver_wine.sh).
+#
+# The driver defines:
+#   drv_init
+#       Makes a fresh prefix below $E2E_TMP and exports DRIVE_C (the host
+#       folder of drive C:) and PREFIX. Also exports REGSVR32_LOG: the host
+#       file into which the RegSvr32 stand-in appends one line per call,
+#       "RegSvr32" followed by its argument words, each after one blank.
+#   drv_install_program [WINDOWS_DIR]
+#       Places the program into WINDOWS_DIR (default C:\ServicePacks, that is
+#       $DRIVE_C/ServicePacks), next to the service pack built there.
+#   drv_run [ARGS...]
+#       Runs the installed program with these command-line words. Message
+#       box answers come from $E2E_ANSWERS (space-separated, in order: a, r,
+#       i for Abort/Retry/Ignore, ok to close an OK box). The program's
+#       standard output goes to $E2E_TMP/out.txt. Sets E2E_STATUS to the exit
+#       status; never fails the script by itself; never hangs (ends the
+#       program after 120 s, E2E_STATUS is then 124).
+#   drv_lock_file HOSTPATH / drv_unlock_all
+#       Holds a file open and locked by another process, so that the program
+#       can neither replace nor delete it (Linux: flock in a background
+#       process); drv_unlock_all lets go of every such file.
+#   drv_restart
+#       Carries out the replacements scheduled for the next restart
+#       (Linux: rolvex-restart; Wine: wineboot -r); returns its status.
+#   drv_platform
+#       Prints "linux" or "wine". A scenario may skip a check on one
+#       platform, with a comment saying why.
+# Optional, with a default here:
+#   drv_make_component HOSTPATH NAME
+#       Writes a self-registering component at HOSTPATH that, when started,
+#       appends "NAME" followed by its argument words (each after one blank)
+#       to $REGSVR32_LOG. Default: an executable sh script (Linux starts a
+#       component "X.exe" through the drive model).
+#
+# Paths in scenarios are host paths below $DRIVE_C; the log file is
+# $DRIVE_C/QueltServicePack.log. Attributes are read as Windows attribute
+# bits: read-only is "no write permission", hidden and system live in the
+# user.DOSATTRIB extended attribute (where Wine keeps them too).
+# ============================================================================
+
+set -uo pipefail
+
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_REPO=$(cd "$E2E_DIR/../.." && pwd)
+E2E_DRIVER=${E2E_DRIVER:-linux}
+E2E_FAILURES=0
+E2E_SCENARIO=${E2E_SCENARIO:-$(basename "$0" .sh)}
+
+if [[ -z "${E2E_TMP:-}" ]]; then
+  E2E_TMP=$(mktemp -d /tmp/rolvex-e2e.XXXXXX)
+  E2E_OWN_TMP=1
+else
+  mkdir -p "$E2E_TMP"
+  E2E_OWN_TMP=0
+fi
+export E2E_TMP
+
+e2e_cleanup() {
+  drv_unlock_all 2>/dev/null
+  if [[ $E2E_OWN_TMP == 1 && -z "${E2E_KEEP:-}" ]]; then
+    chmod -R u+w "$E2E_TMP" 2>/dev/null
+    rm -rf "$E2E_TMP"
+  fi
+}
+trap e2e_cleanup EXIT
+
+# shellcheck source=/dev/null
+source "$E2E_DIR/driver_${E2E_DRIVER}.sh"
+
+if ! declare -F drv_make_component >/dev/null; then
+  drv_make_component() {
+    mkdir -p "$(dirname "$1")"
+    printf '#!/bin/sh\nprintf "%%s\\n" "%s $*" >>"%s"\n' "$2" "$REGSVR32_LOG" \
+      >"$1"
+    chmod 755 "$1"
+  }
+fi
+
+# ---------------------------------------------------------------- set-up
+
+# The language texts the scenarios expect in the log (section EN).
+T1="Installing standard files"
+T2="Registering components"
+T3="Updating ini files"
+T14="Error"
+T16="Folder created:"
+T17="Copied:"
+T18="Component:"
+T19="Ini entry"
+T20="Section:"
+T21="Key:"
+T22="Value:"
+T28="Unchanged:"
+T29="Installation aborted"
+T30="Error setting attributes"
+
+# A fresh prefix with an empty service pack (settings and texts only) in
+# C:\ServicePacks; SP is its host folder.
+e2e_fresh() {
+  drv_init
+  SP=$DRIVE_C/ServicePacks
+  mkdir -p "$SP"
+  crlf "[Intern]" "Text1=Service Pack E2E" "Text2=Test run" "Text3=Please wait" \
+    "OK=Start" "ESC=Exit" "Sprache=EN" "[ServicePack]" "Version=9.1" \
+    >"$SP/Rolvex.ini"
+  {
+    crlf "[EN]"
+    local n
+    for n in 1 2 3 14 16 17 18 19 20 21 22 28 29 30; do
+      local var="T$n"
+      crlf "$n=${!var}"
+    done
+  } >"$SP/Rolvex.txt"
+  E2E_ANSWERS=""
+}
+
+# crlf LINE...: prints each line ended by CR LF.
+crlf() { printf '%s\r\n' "$@"; }
+
+# put HOSTPATH [TEXT]: writes TEXT (default: standard input) to the file,
+# making its folders.
+put() {
+  mkdir -p "$(dirname "$1")"
+  if (($# > 1)); then printf '%s' "$2" >"$1"; else cat >"$1"; fi
+}
+
+# pack_layout: reads lines "RELATIVE/PATH = text" (a file holding the text)
+# or "RELATIVE/FOLDER/" (a folder) from standard input, below $SP.
+pack_layout() {
+  local line path text
+  while IFS= read -r line; do
+    [[ -z "${line// /}" || "$line" == \#* ]] && continue
+    if [[ "$line" == *" = "* ]]; then
+      path=${line%% = *}
+      text=${line#* = }
+      put "$SP/$path" "$text"
+    else
+      mkdir -p "$SP/${line%/}"
+    fi
+  done
+}
+
+# set_mtime HOSTPATH WHEN: WHEN as touch -d takes it ("2020-01-01 12:00").
+set_mtime() { touch -h -d "$2" "$1"; }
+
+# Attribute bits of a host file: read-only 1, hidden 2, system 4.
+host_attr() {
+  local bits=0 stored mode
+  mode=$(stat -c %a "$1") || return 1
+  if (((8#$mode & 8#222) == 0)); then bits=$((bits | 1)); fi
+  stored=$(getfattr --only-values -n user.DOSATTRIB "$1" 2>/dev/null | tr -d '\0')
+  if [[ "$stored" == 0x* ]]; then bits=$((bits | (stored & 7))); fi
+  [[ "$(basename "$1")" == .* ]] && bits=$((bits | 2))
+  echo "$bits"
+}
+
+# set_attr HOSTPATH BITS: read-only through the write permission, hidden and
+# system through user.DOSATTRIB.
+set_attr() {
+  if (($2 & 1)); then chmod a-w "$1"; else chmod u+w "$1"; fi
+  if (($2 & 6)); then
+    # Quoted, so that setfattr stores the text and does not decode hex.
+    setfattr -n user.DOSATTRIB -v "\"$(printf '0x%x' $(($2 & 6)))\"" "$1"
+  else
+    setfattr -x user.DOSATTRIB "$1" 2>/dev/null
+  fi
+  return 0
+}
+
+# ini_get HOSTFILE SECTION KEY: prints the value as a profile reader reads it
+# (names trimmed and without regard to case, value trimmed); fails when the
+# key is missing.
+ini_get() {
+  awk -v s="$2" -v k="$3" '
+    function trim(x) { gsub(/^[ \t]+|[ \t]+$/, "", x); return x }
+    BEGIN { s = tolower(trim(s)); k = tolower(trim(k)) }
+    { sub(/\r$/, "") }
+    /^[ \t]*\[/ {
+      line = trim($0); e = index(line, "]")
+      if (e > 0) { cur = tolower(trim(substr(line, 2, e - 2))); next }
+    }
+    cur == s && index($0, "=") > 0 {
+      p = index($0, "=")
+      if (tolower(trim(substr($0, 1, p - 1))) == k) {
+        print trim(substr($0, p + 1)); found = 1; exit
+      }
+    }
+    END { exit found ? 0 : 1 }' "$1"
+}
+
+# The log's lines without their CR.
+log_lines() { tr -d '\r' <"$DRIVE_C/QueltServicePack.log" 2>/dev/null; }
+
+# ------------------------------------------------------------- assertions
+
+fail() {
+  echo "  FAIL [$E2E_SCENARIO]: $*" >&2
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+assert_status() {
+  [[ "${E2E_STATUS:-}" == "$1" ]] ||
+    fail "exit status: expected $1, got ${E2E_STATUS:-none}${2:+ ($2)}"
+}
+
+# assert_file_eq HOSTPATH TEXT: the file holds exactly TEXT.
+assert_file_eq() {
+  if [[ ! -f "$1" ]]; then
+    fail "missing file $1"
+  elif [[ "$(cat "$1"; echo .)" != "$2." ]]; then
+    fail "content of $1: expected [$2], got [$(cat "$1")]"
+  fi
+}
+
+# assert_same_file HOSTPATH OTHER: both files hold the same bytes.
+assert_same_file() {
+  cmp -s "$1" "$2" || fail "$1 differs from $2"
+}
+
+assert_exists() { [[ -e "$1" ]] || fail "missing $1"; }
+assert_no_file() { [[ ! -e "$1" && ! -L "$1" ]] || fail "unexpected $1"; }
+assert_dir() { [[ -d "$1" ]] || fail "missing folder $1"; }
+
+# assert_attr HOSTPATH BITS: read-only/hidden/system bits (archive ignored:
+# Wine sets it on its own).
+assert_attr() {
+  local got
+  got=$(host_attr "$1") || { fail "no attributes for missing $1"; return; }
+  [[ "$got" == "$(($2 & 7))" ]] || fail "attributes of $1: expected $2, got $got"
+}
+
+assert_ini() {
+  local got
+  if ! got=$(ini_get "$1" "$2" "$3"); then
+    fail "$1: [$2] $3 missing, expected [$4]"
+  elif [[ "$got" != "$4" ]]; then
+    fail "$1: [$2] $3: expected [$4], got [$got]"
+  fi
+}
+assert_ini_absent() {
+  local got
+  if got=$(ini_get "$1" "$2" "$3"); then
+    fail "$1: [$2] $3 should be missing, is [$got]"
+  fi
+}
+
+# Log lines: "exact" compares whole lines. In the *_like forms two tokens
+# stand for text the platforms word differently: <T> for a date-time (it
+# starts with a digit and ends with a digit, "M" of AM/PM or "."), <*> for
+# any text (error descriptions and sources).
+e2e_pattern() {
+  local text=$1 out="" piece re='^(.*)(<T>|<[*]>)(.*)$'
+  while [[ "$text" =~ $re ]]; do
+    # The regex is greedy: this is the last token of the text.
+    piece=${BASH_REMATCH[3]}
+    [[ -n "$piece" ]] && out=$(printf '%q' "$piece")$out
+    if [[ "${BASH_REMATCH[2]}" == "<T>" ]]; then
+      out="[0-9]*[0-9APM.]$out"
+    else
+      out="*$out"
+    fi
+    text=${BASH_REMATCH[1]}
+  done
+  [[ -n "$text" ]] && out=$(printf '%q' "$text")$out
+  printf '%s' "$out"
+}
+e2e_line_matches() {  # LINE PATTERN-TEXT
+  local pattern
+  pattern=$(e2e_pattern "$2")
+  # printf %q quoting is undone by eval, leaving glob stars active.
+  eval "[[ \$1 == $pattern ]]"
+}
+
+assert_log_has() {
+  log_lines | grep -qxF -- "$1" || fail "log lacks line [$1]"
+}
+assert_log_like() {
+  local line
+  while IFS= read -r line; do
+    e2e_line_matches "$line" "$1" && return 0
+  done < <(log_lines)
+  fail "log lacks a line like [$1]"
+}
+assert_log_lacks() {  # SUBSTRING
+  if log_lines | grep -qF -- "$1"; then fail "log has [$1]"; fi
+}
+assert_log_count() {  # LINE N
+  local n
+  n=$(log_lines | grep -cxF -- "$1")
+  [[ "$n" == "$2" ]] || fail "log has [$1] $n times, expected $2"
+}
+assert_log_last() {
+  local last
+  last=$(log_lines | tail -n 1)
+  e2e_line_matches "$last" "$1" || fail "last log line: expected [$1], got [$last]"
+}
+assert_no_log() {
+  [[ ! -s "$DRIVE_C/QueltServicePack.log" ]] || fail "a log was written"
+}
+
+# assert_log_is: the whole log, one expected line (with <*>) per line of
+# standard input.
+assert_log_is() {
+  local -a want got
+  mapfile -t want
+  mapfile -t got < <(log_lines)
+  local i n=${#want[@]}
+  ((${#got[@]} > n)) && n=${#got[@]}
+  for ((i = 0; i < n; i++)); do
+    if [[ $i -ge ${#want[@]} || $i -ge ${#got[@]} ]] ||
+      ! e2e_line_matches "${got[i]:-}" "${want[i]:-}"; then
+      fail "log line $((i + 1)): expected [${want[i]:-<end>}], got [${got[i]:-<end>}]"
+      return
+    fi
+  done
+}
+
+# assert_registrations: the recorded registration calls are exactly the
+# lines of standard input.
+assert_registrations() {
+  local want got
+  want=$(cat)
+  got=$(cat "$REGSVR32_LOG" 2>/dev/null | tr -d '\r')
+  [[ "$got" == "$want" ]] ||
+    fail "registrations: expected
+$want
+--- got
+$got"
+}
+
+# assert_out_has SUBSTRING: the program's standard output holds it.
+assert_out_has() {
+  grep -qF -- "$1" "$E2E_TMP/out.txt" || fail "output lacks [$1]"
+}
+# assert_out_count SUBSTRING N: lines of the output holding it.
+assert_out_count() {
+  local n
+  n=$(grep -cF -- "$1" "$E2E_TMP/out.txt")
+  [[ "$n" == "$2" ]] || fail "output has [$1] on $n lines, expected $2"
+}
+
+# Ends the scenario: status 0 when every assertion held.
+e2e_finish() {
+  if ((E2E_FAILURES == 0)); then
+    exit 0
+  fi
+  echo "  [$E2E_SCENARIO] $E2E_FAILURES failed check(s); output of the last run:" >&2
+  sed 's/^/    | /' "$E2E_TMP/out.txt" 2>/dev/null | head -40 >&2
+  exit 1
+}
