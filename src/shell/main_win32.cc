@@ -1,0 +1,41 @@
+// Rolvex.exe: the Win32 parts, the installer over them, and the window's
+// message loop. Loading the window is the start of the program (Form_Load);
+// in the unattended modes the installation runs inside it and ends the
+// program there, in the interactive mode the loop waits for the buttons.
+#include <exception>
+
+#include "platform/win32_api.h"
+#include "platform/win32_clock.h"
+#include "platform/win32_environment.h"
+#include "platform/win32_file_system.h"
+#include "platform/win32_process_runner.h"
+#include "platform/win32_profile_store.h"
+#include "platform/win32_restart_scheduler.h"
+#include "platform/win32_window.h"
+#include "shell/installer.h"
+#include "shell/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace rolvex;
+  Win32FileSystem files;
+  Win32ProfileStore profiles;
+  Win32Environment environment;
+  Win32ProcessRunner processes;
+  Win32RestartScheduler restarts;
+  Win32Clock clock;
+  Win32Window window(instance);
+  Installer installer(PlatformParts{files, profiles, environment, processes,
+                                    restarts, window, clock});
+  try {
+    Form_Load(installer);
+  } catch (const std::exception& failure) {
+    window.EndWithFailure(failure);
+  }
+
+  // Interactive mode: the buttons end the program (EndProgram does not
+  // return). The loop ends by itself only when the window has gone some
+  // other way, which counts as leaving without a run.
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) window.Dispatch(message);
+  return kExitByExitButton;
+}
