@@ -68,13 +68,14 @@ if [ -e "$registrations" ]; then
 fi
 
 echo
+# A POSIX exit status keeps 8 bits: the program's 3010 arrives as 194.
 case $status in
   0) meaning="run completed without a reported failure" ;;
   1) meaning="run completed; failures were reported (see the log)" ;;
   2) meaning="ended by the exit button" ;;
   3) meaning="ended by the operator's Abort; the cancel latch is now set" ;;
   4) meaning="start refused: CancelSP=True in C:\\ServicePack.ini ($drive_c/ServicePack.ini); set it to False to install again" ;;
-  3010) meaning="run completed; a replacement waits for the next restart (run build/linux/src/rolvex-restart)" ;;
+  3010 | 194) meaning="run completed; a replacement waits for the next restart (run build/linux/src/rolvex-restart)" ;;
   *) meaning="unexpected" ;;
 esac
 echo "== Exit status $status: $meaning"
