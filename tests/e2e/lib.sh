@@ -195,7 +195,8 @@ ini_get() {
     END { exit found ? 0 : 1 }' "$1"
 }
 
-# The log's lines without their CR.
+# The log's lines without their CR. (With pipefail, never let a reader of
+# these lines stop early, as grep -q does: that would fail the pipeline.)
 log_lines() { tr -d '\r' <"$DRIVE_C/QueltServicePack.log" 2>/dev/null; }
 
 # ------------------------------------------------------------- assertions
@@ -279,7 +280,7 @@ e2e_line_matches() {  # LINE PATTERN-TEXT
 }
 
 assert_log_has() {
-  log_lines | grep -qxF -- "$1" || fail "log lacks line [$1]"
+  log_lines | LC_ALL=C grep -axF -- "$1" >/dev/null || fail "log lacks line [$1]"
 }
 assert_log_like() {
   local line
@@ -289,11 +290,11 @@ assert_log_like() {
   fail "log lacks a line like [$1]"
 }
 assert_log_lacks() {  # SUBSTRING
-  if log_lines | grep -qF -- "$1"; then fail "log has [$1]"; fi
+  if log_lines | LC_ALL=C grep -aF -- "$1" >/dev/null; then fail "log has [$1]"; fi
 }
 assert_log_count() {  # LINE N
   local n
-  n=$(log_lines | grep -cxF -- "$1")
+  n=$(log_lines | LC_ALL=C grep -acxF -- "$1")
   [[ "$n" == "$2" ]] || fail "log has [$1] $n times, expected $2"
 }
 assert_log_last() {
@@ -337,12 +338,12 @@ $got"
 
 # assert_out_has SUBSTRING: the program's standard output holds it.
 assert_out_has() {
-  grep -qF -- "$1" "$E2E_TMP/out.txt" || fail "output lacks [$1]"
+  LC_ALL=C grep -aqF -- "$1" "$E2E_TMP/out.txt" || fail "output lacks [$1]"
 }
 # assert_out_count SUBSTRING N: lines of the output holding it.
 assert_out_count() {
   local n
-  n=$(grep -cF -- "$1" "$E2E_TMP/out.txt")
+  n=$(LC_ALL=C grep -acF -- "$1" "$E2E_TMP/out.txt")
   [[ "$n" == "$2" ]] || fail "output has [$1] on $n lines, expected $2"
 }
 
