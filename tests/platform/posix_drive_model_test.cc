@@ -36,6 +36,23 @@ TEST(DriveModelTest, LaysOutANewPrefixWithDriveC) {
   EXPECT_EQ(model.ToHost("c:"), prefix + "/dosdevices/c:");
 }
 
+TEST(DriveModelTest, PrefixFromTheEnvironment) {
+  TempPrefix temp;
+  const char* old_prefix = getenv("ROLVEX_PREFIX");
+  const char* old_home = getenv("HOME");
+  std::string saved_prefix = old_prefix ? old_prefix : "";
+  std::string saved_home = old_home ? old_home : "";
+  setenv("ROLVEX_PREFIX", (temp.path() + "/p").c_str(), 1);
+  EXPECT_EQ(DriveModel::FromEnvironment().prefix(), temp.path() + "/p");
+  unsetenv("ROLVEX_PREFIX");
+  setenv("HOME", temp.path().c_str(), 1);
+  DriveModel model = DriveModel::FromEnvironment();
+  EXPECT_EQ(model.prefix(), temp.path() + "/.local/share/rolvex");
+  EXPECT_EQ(model.ToWindows(model.prefix() + "/drive_c/x"), "C:\\x");
+  if (old_prefix) setenv("ROLVEX_PREFIX", saved_prefix.c_str(), 1);
+  if (old_home) setenv("HOME", saved_home.c_str(), 1);
+}
+
 TEST(DriveModelTest, MatchesComponentsWithoutRegardToCaseExactFirst) {
   TempPrefix temp;
   DriveModel model(temp.path());

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
 #include <string>
 
 #include "platform/posix_drive_model.h"
@@ -110,16 +109,6 @@ INSTANTIATE_TEST_SUITE_P(AllLockKinds, InUseTest,
                                            LockKind::kOfd),
                          LockName);
 
-// Runs `body` in a child process and gives its exit status (255 when it
-// died by a signal).
-int InChild(const std::function<int()>& body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
-}
-
 class TornCopyTest : public ::testing::Test {
  protected:
   TornCopyTest() : drives_(temp_.path()) {
@@ -127,7 +116,7 @@ class TornCopyTest : public ::testing::Test {
   }
   // The error number of copying the big file onto `target`, in a child.
   int CopyInChild(const std::string& target, rlim_t file_size_limit) {
-    return InChild([&] {
+    return RunInChild([&] {
       if (file_size_limit != RLIM_INFINITY) {
         signal(SIGXFSZ, SIG_IGN);  // let write() fail instead of dying
         struct rlimit limit = {file_size_limit, file_size_limit};
@@ -159,7 +148,7 @@ TEST_F(TornCopyTest, AFullDiskIsError61AndLeavesTheOldTarget) {
   // stays mounted whatever happens. Needs the right to mount.
   std::string small = temp_.drive_c() + "/Small";
   mkdir(small.c_str(), 0755);
-  int result = InChild([&] {
+  int result = RunInChild([&] {
     if (unshare(CLONE_NEWNS) != 0) return 200;
     mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
     if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0) {

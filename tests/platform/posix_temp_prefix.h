@@ -5,10 +5,12 @@
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "platform/run_error.h"
@@ -24,6 +26,17 @@ int ErrorNumberOf(Action&& action) {
     return e.number();
   }
   return 0;
+}
+
+// Runs `body` in a child process and gives its exit status (255 when it
+// died by a signal). For what must not touch the test process: resource
+// limits, mount namespaces, locks held by "another process".
+inline int RunInChild(const std::function<int()>& body) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
 class TempPrefix {
