@@ -26,12 +26,13 @@ bool IsBadPattern(const std::string& pattern) {
   return false;
 }
 
-// The attributes of the entry `name` of `folder`; a link that leads nowhere
-// counts as a plain file, as it is one more name in the folder.
+// The attributes of the entry `name` of `folder`, or -1 for an entry that
+// cannot be used: a link that leads nowhere is not listed, since reading its
+// attributes afterwards would fail and stop a whole tree listing.
 int EntryAttributes(const std::string& folder, const std::string& name) {
   std::string path = folder == "/" ? "/" + name : folder + "/" + name;
   struct stat st;
-  if (!StatFollow(path, st) && lstat(path.c_str(), &st) != 0) return -1;
+  if (!StatFollow(path, st)) return -1;
   return HostAttributes(path, name, st);
 }
 

@@ -41,6 +41,8 @@ class DirTest : public ::testing::Test {
     mkdir((t + "/Sub").c_str(), 0755);
     mkdir((t + "/HSub").c_str(), 0755);
     StoreDosAttrib(t + "/HSub", "0x2");
+    // A link that leads nowhere is no entry anyone could use.
+    symlink("missing-target", (t + "/dangling").c_str());
   }
 
   List All(const std::string& path, int mask) {
