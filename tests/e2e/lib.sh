@@ -76,9 +76,12 @@ source "$E2E_DIR/driver_${E2E_DRIVER}.sh"
 
 if ! declare -F drv_make_component >/dev/null; then
   drv_make_component() {
+    # Name and log path go into the script single-quoted, so that a name
+    # holding shell text stays text here too.
+    local name=${2//\'/\'\\\'\'} log=${REGSVR32_LOG//\'/\'\\\'\'}
     mkdir -p "$(dirname "$1")"
-    printf '#!/bin/sh\nprintf "%%s\\n" "%s $*" >>"%s"\n' "$2" "$REGSVR32_LOG" \
-      >"$1"
+    printf '#!/bin/sh\nprintf "%%s\\n" '"'"'%s'"'"'" $*" >>'"'"'%s'"'"'\n' \
+      "$name" "$log" >"$1"
     chmod 755 "$1"
   }
 fi
