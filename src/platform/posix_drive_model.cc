@@ -138,6 +138,11 @@ std::string HostTailToWindows(const std::string& tail) {
 }  // namespace
 
 DriveModel::DriveModel(std::string prefix) : prefix_(std::move(prefix)) {
+  // A relative prefix would change meaning with the current folder.
+  if (prefix_.empty() || prefix_[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) != nullptr) prefix_ = Join(cwd, prefix_);
+  }
   while (prefix_.size() > 1 && prefix_.back() == '/') prefix_.pop_back();
   std::string dosdevices = Join(prefix_, "dosdevices");
   if (IsDirectory(dosdevices)) return;

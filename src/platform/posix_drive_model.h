@@ -36,7 +36,8 @@ class DriveModel {
  public:
   // A model over `prefix`; when the prefix has no dosdevices folder it is
   // created with dosdevices/c: -> ../drive_c and an empty drive_c (missing
-  // parent folders of the prefix too). Throws RunError 75 when that fails.
+  // parent folders of the prefix too). A relative prefix is taken from the
+  // current folder, once. Throws RunError 75 when the layout cannot be made.
   explicit DriveModel(std::string prefix);
   // The prefix named by ROLVEX_PREFIX, default $HOME/.local/share/rolvex.
   static DriveModel FromEnvironment();
