@@ -67,63 +67,57 @@ IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {
       decoded_ = DecodeUtf16(bytes_, le);
     }
   }
-  Parse();
 }
 
-void IniDocument::Parse() {
-  lines_.clear();
+std::size_t IniDocument::FirstLine() const {
+  return !utf16_ && std::string_view(bytes_).starts_with(kUtf8Bom)
+             ? kUtf8Bom.size()
+             : 0;
+}
+
+IniDocument::Line IniDocument::ReadLine(std::size_t pos) const {
   const std::string& t = text();
-  std::size_t pos = 0;
-  if (!utf16_ && std::string_view(t).starts_with(kUtf8Bom))
-    pos = kUtf8Bom.size();
-  while (pos < t.size()) {
-    Line line;
-    line.begin = pos;
-    std::size_t stop = t.find_first_of("\r\n", pos);
-    if (stop == npos) {
-      line.end = line.next = t.size();
-    } else {
-      line.end = stop;
-      bool crlf = t[stop] == '\r' && stop + 1 < t.size() && t[stop + 1] == '\n';
-      line.next = stop + (crlf ? 2 : 1);
-    }
-
-    std::size_t b = line.begin, e = line.end;
-    while (b < e && IsBlank(t[b])) ++b;
-    while (e > b && IsBlank(t[e - 1])) --e;
-    line.text_begin = b;
-    line.text_end = e;
-    std::string_view content(t.data() + b, e - b);
-    std::size_t equals = content.find('=');
-    line.equals = equals == npos ? npos : b + equals;
-    std::size_t bracket = content.find(']');
-
-    // The name of an entry or comment runs to its "=", right-trimmed.
-    auto key_until_equals = [&] {
-      std::string_view key = Trim(content.substr(0, equals));
-      line.name_begin = b;
-      line.name_end = b + key.size();
-    };
-    if (content.empty()) {
-      line.kind = Kind::kBlank;
-    } else if (content.front() == ';') {
-      line.kind = Kind::kComment;
-      if (equals != npos) key_until_equals();
-    } else if (content.front() == '[' && bracket != npos) {
-      line.kind = Kind::kSection;
-      std::string_view inner = content.substr(1, bracket - 1);
-      std::string_view name = Trim(inner);
-      line.name_begin = b + 1 + (name.data() - inner.data());
-      line.name_end = line.name_begin + name.size();
-    } else if (equals != npos) {
-      line.kind = Kind::kEntry;
-      key_until_equals();
-    } else {
-      line.kind = Kind::kOther;
-    }
-    lines_.push_back(line);
-    pos = line.next;
+  Line line;
+  std::size_t stop = t.find_first_of("\r\n", pos);
+  if (stop == npos) {
+    line.end = line.next = t.size();
+  } else {
+    line.end = stop;
+    bool crlf = t[stop] == '\r' && stop + 1 < t.size() && t[stop + 1] == '\n';
+    line.next = stop + (crlf ? 2 : 1);
   }
+
+  std::size_t b = pos, e = line.end;
+  while (b < e && IsBlank(t[b])) ++b;
+  while (e > b && IsBlank(t[e - 1])) --e;
+  line.text_end = e;
+  std::string_view content(t.data() + b, e - b);
+  std::size_t equals = content.find('=');
+  line.equals = equals == npos ? npos : b + equals;
+
+  // The name of an entry or comment runs to its "=", right-trimmed.
+  auto key_until_equals = [&] {
+    line.name_begin = b;
+    line.name_end = b + Trim(content.substr(0, equals)).size();
+  };
+  if (content.empty()) {
+    line.kind = Kind::kBlank;
+  } else if (content.front() == ';') {
+    line.kind = Kind::kComment;
+    if (equals != npos) key_until_equals();
+  } else if (content.front() == '[' && content.find(']') != npos) {
+    line.kind = Kind::kSection;
+    std::string_view inner = content.substr(1, content.find(']') - 1);
+    std::string_view name = Trim(inner);
+    line.name_begin = b + 1 + (name.data() - inner.data());
+    line.name_end = line.name_begin + name.size();
+  } else if (equals != npos) {
+    line.kind = Kind::kEntry;
+    key_until_equals();
+  } else {
+    line.kind = Kind::kOther;
+  }
+  return line;
 }
 
 std::string_view IniDocument::NameOf(const Line& line) const {
@@ -131,40 +125,43 @@ std::string_view IniDocument::NameOf(const Line& line) const {
                                          line.name_end - line.name_begin);
 }
 
-std::size_t IniDocument::FindSection(std::string_view section) const {
-  if (section.empty()) return npos;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == Kind::kSection &&
-        EqualNames(NameOf(lines_[i]), section)) {
-      return i;
+std::optional<IniDocument::Line> IniDocument::FindSection(
+    std::string_view section) const {
+  if (section.empty()) return std::nullopt;
+  for (std::size_t pos = FirstLine(); pos < text().size();) {
+    Line line = ReadLine(pos);
+    if (line.kind == Kind::kSection && EqualNames(NameOf(line), section)) {
+      return line;
     }
+    pos = line.next;
   }
-  return npos;
+  return std::nullopt;
 }
 
-std::size_t IniDocument::FindKey(std::size_t header, std::string_view key,
-                                 bool comment_key) const {
-  if (key.empty()) return npos;
-  for (std::size_t i = header + 1;
-       i < lines_.size() && lines_[i].kind != Kind::kSection; ++i) {
-    const Line& line = lines_[i];
+std::optional<IniDocument::Line> IniDocument::FindKey(const Line& header,
+                                                      std::string_view key,
+                                                      bool comment_key) const {
+  if (key.empty()) return std::nullopt;
+  for (std::size_t pos = header.next; pos < text().size();) {
+    Line line = ReadLine(pos);
+    if (line.kind == Kind::kSection) break;
     bool candidate =
         line.kind == Kind::kEntry ||
         (comment_key && line.kind == Kind::kComment && line.equals != npos);
-    if (candidate && EqualNames(NameOf(line), key)) return i;
+    if (candidate && EqualNames(NameOf(line), key)) return line;
+    pos = line.next;
   }
-  return npos;
+  return std::nullopt;
 }
 
 std::optional<std::string> IniDocument::Find(std::string_view section,
                                              std::string_view key) const {
-  std::size_t header = FindSection(Trim(UpToNul(section)));
-  if (header == npos) return std::nullopt;
-  std::size_t found = FindKey(header, Trim(UpToNul(key)), false);
-  if (found == npos) return std::nullopt;
-  const Line& line = lines_[found];
+  std::optional<Line> header = FindSection(Trim(UpToNul(section)));
+  if (!header) return std::nullopt;
+  std::optional<Line> line = FindKey(*header, Trim(UpToNul(key)), false);
+  if (!line) return std::nullopt;
   std::string_view value = Trim(std::string_view(text()).substr(
-      line.equals + 1, line.text_end - line.equals - 1));
+      line->equals + 1, line->text_end - line->equals - 1));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -188,31 +185,29 @@ bool IniDocument::Set(std::string_view section, std::string_view key,
   if (key.front() == '[' && key.find(']') != npos) return false;
 
   std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
-  std::size_t header = FindSection(section);
-  if (header == npos) {
-    std::size_t start =
-        std::string_view(bytes_).starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+  std::optional<Line> header = FindSection(section);
+  if (!header) {
     std::string add;
-    if (bytes_.size() > start && bytes_.back() != '\r' &&
+    if (bytes_.size() > FirstLine() && bytes_.back() != '\r' &&
         bytes_.back() != '\n') {
       add = "\r\n";
     }
     add += "[" + std::string(section) + "]\r\n" + entry;
     bytes_ += add;
-  } else {
-    std::size_t found = FindKey(header, key, key.front() == ';');
-    if (found != npos) {
-      ReplaceValue(lines_[found], value);
-    } else {
-      std::size_t last = header;
-      for (std::size_t i = header + 1;
-           i < lines_.size() && lines_[i].kind != Kind::kSection; ++i) {
-        if (lines_[i].kind == Kind::kEntry) last = i;
-      }
-      InsertAfter(lines_[last], entry);
-    }
+    return true;
   }
-  Parse();
+  if (std::optional<Line> found = FindKey(*header, key, key.front() == ';')) {
+    ReplaceValue(*found, value);
+    return true;
+  }
+  Line last = *header;
+  for (std::size_t pos = header->next; pos < bytes_.size();) {
+    Line line = ReadLine(pos);
+    if (line.kind == Kind::kSection) break;
+    if (line.kind == Kind::kEntry) last = line;
+    pos = line.next;
+  }
+  InsertAfter(last, entry);
   return true;
 }
 

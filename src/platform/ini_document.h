@@ -58,7 +58,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace rolvex {
 
@@ -88,11 +87,10 @@ class IniDocument {
  private:
   enum class Kind { kBlank, kComment, kSection, kEntry, kOther };
 
-  // One line of the file. Offsets index bytes_ (or the decoded text of a
-  // UTF-16 file, which is never edited).
+  // One line of the file, classified. Offsets index text(). Lines are read
+  // on demand, not kept: a file of millions of short lines costs nothing
+  // beyond its bytes.
   struct Line {
-    std::size_t begin = 0;       // first byte of the line
-    std::size_t text_begin = 0;  // first byte after the leading blanks
     std::size_t text_end = 0;  // one past the last byte before trailing blanks
     std::size_t end = 0;       // one past the last byte before the line end
     std::size_t next = 0;      // first byte of the next line
@@ -102,22 +100,24 @@ class IniDocument {
     std::size_t equals = 0;  // entry or comment: the first "=", or npos
   };
 
-  void Parse();
   const std::string& text() const { return utf16_ ? decoded_ : bytes_; }
+  // The first byte of the first line (after a UTF-8 byte order mark).
+  std::size_t FirstLine() const;
+  // The line that starts at `pos` (< text().size()).
+  Line ReadLine(std::size_t pos) const;
   std::string_view NameOf(const Line& line) const;
-  // Index of the first section line named `section`, or npos.
-  std::size_t FindSection(std::string_view section) const;
-  // Index of the line in the section that starts after line `header` whose
-  // key is `key` (entries; comment lines as well when `comment_key`), or npos.
-  std::size_t FindKey(std::size_t header, std::string_view key,
-                      bool comment_key) const;
+  // The first section line named `section`.
+  std::optional<Line> FindSection(std::string_view section) const;
+  // The line of the section headed by `header` whose key is `key` (entries;
+  // comment lines as well when `comment_key`).
+  std::optional<Line> FindKey(const Line& header, std::string_view key,
+                              bool comment_key) const;
   void ReplaceValue(const Line& line, std::string_view value);
   void InsertAfter(const Line& line, const std::string& new_line);
 
   std::string bytes_;
   std::string decoded_;  // a UTF-16 file's text, read by code units
   bool utf16_ = false;
-  std::vector<Line> lines_;
 };
 
 // What GetPrivateProfileStringA hands back for a lookup that gave `found`:

@@ -275,6 +275,17 @@ TEST(IniDocumentBadInputTest, OneMegabyteLine) {
             "[A]\r\nbig=" + big + "\r\nk=2\r\n[" + big + "\r\n[B]\r\nn=3\r\n");
 }
 
+TEST(IniDocumentBadInputTest, HalfAMillionLines) {
+  std::string file = "[A]\n";
+  for (int i = 0; i < 500000; ++i) file += "k=v\n";
+  file += std::string(500000, '\n');
+  IniDocument doc(file);
+  ASSERT_TRUE(doc.Set("A", "new", "1"));
+  EXPECT_EQ(doc.Find("A", "new"), "1");
+  EXPECT_EQ(doc.bytes().size(), file.size() + 7);
+  EXPECT_EQ(doc.bytes().find("new=1\r\n"), 4 + 500000 * 4u);
+}
+
 TEST(IniDocumentBadInputTest, OnlyLineEndsOrNothing) {
   EXPECT_EQ(Read("", "A", "k"), std::nullopt);
   EXPECT_EQ(Read("\r\r\n\n\r", "A", "k"), std::nullopt);
