@@ -179,6 +179,9 @@ bool PosixProfileStore::Write(const std::string& section,
   const bool exists = stat(host.c_str(), &st) == 0;
   if (exists) {
     if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return false;
+    // The rename below only needs the folder's permission; a file this user
+    // may not write must not be replaced all the same.
+    if (access(host.c_str(), W_OK) != 0) return false;
     if ((ReadDosAttrib(host) & kAttrReadOnly) != 0) return false;
     if (IsLockedByAnotherProcess(host)) return false;
     char* real = realpath(host.c_str(), nullptr);

@@ -16,8 +16,9 @@
 //   folder exists.
 // - No write (false, file untouched) for a read-only file (no write
 //   permission bit, or read-only in the stored DOS attributes; this holds for
-//   root too), a file another process holds locked (as a file held open
-//   without sharing on Windows), a missing folder, something that is not a
+//   root too), a file this user may not write (although the folder would let
+//   it be renamed over), a file another process holds locked (as a file held
+//   open without sharing on Windows), a missing folder, something that is not a
 //   regular file, a UTF-16 file, and whatever IniDocument::Set refuses.
 // - A write that would leave the bytes as they are succeeds without touching
 //   the file.

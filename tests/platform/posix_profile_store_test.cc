@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -132,6 +133,28 @@ TEST_F(PosixProfileStoreTest, ReadOnlyFileIsNotWrittenEvenByRoot) {
     EXPECT_EQ(TempPrefix::Read(Host("dos.ini")), "[A]\nk=old\n");
   }
   EXPECT_EQ(FilesOfDriveC(), (std::vector<std::string>{"dos.ini", "ro.ini"}));
+}
+
+TEST_F(PosixProfileStoreTest, FileOfAnotherUserIsNotReplaced) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  // The folder lets everybody make files, so a rename would go through; the
+  // file itself may only be written by its owner.
+  chmod(temp_.path().c_str(), 0755);
+  chmod(temp_.drive_c().c_str(), 0777);
+  TempPrefix::Write(Host("root.ini"), "[A]\nk=old\n");
+  chmod(Host("root.ini").c_str(), 0644);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    bool written = store_.WriteString("A", "k", "new", "C:\\root.ini");
+    _exit(written ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(TempPrefix::Read(Host("root.ini")), "[A]\nk=old\n");
 }
 
 TEST_F(PosixProfileStoreTest, HiddenAndSystemAttributesSurviveTheRewrite) {
