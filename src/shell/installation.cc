@@ -6,6 +6,7 @@
 #include "passes/ini_pass.h"
 #include "passes/register_pass.h"
 #include "passes/standard_pass.h"
+#include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/text_output.h"
 #include "settings/directory_parameters.h"
@@ -15,6 +16,21 @@ namespace rolvex {
 namespace {
 
 using Pass = void (*)(PassState&, const std::string&);
+
+// The report of a failed listing, in the form of a pass's own reports with
+// the tree as the place: logged and shown.
+void ReportListingFailure(Installer& installer, const RunError& error,
+                          const std::string& tree,
+                          const std::string& location) {
+  ++installer.failures_reported;
+  TextAusgabe(installer,
+              TextEinlesen(installer, 14, location) +
+                  " Number:" + std::to_string(error.number()) +
+                  "; Description:" + error.description() + " '" +
+                  installer.program_dir + "\\" + tree +
+                  "'; Source:" + error.source(),
+              false, location);
+}
 
 // Announces a pass with language text `text_nr` and runs it. A pass handles
 // the failures of its own steps; only a failure while it lists its tree (a
@@ -29,14 +45,9 @@ void AnnounceAndRun(Installer& installer, int text_nr, Pass pass,
   try {
     pass(installer, location);
   } catch (const RunError& error) {
-    ++installer.failures_reported;
-    TextAusgabe(installer,
-                TextEinlesen(installer, 14, location) +
-                    " Number:" + std::to_string(error.number()) +
-                    "; Description:" + error.description() + " '" +
-                    installer.program_dir + "\\" + tree +
-                    "'; Source:" + error.source(),
-                false, location);
+    ReportListingFailure(installer, error, tree, location);
+  } catch (const std::exception& error) {
+    ReportListingFailure(installer, AsRunError(error), tree, location);
   }
 }
 
