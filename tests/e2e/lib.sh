@@ -276,7 +276,8 @@ e2e_pattern() {
   printf '%s' "$out"
 }
 e2e_line_matches() {  # LINE PATTERN-TEXT
-  local pattern
+  # Bytes, not characters: logs are 8-bit text in the ANSI code page.
+  local LC_ALL=C pattern
   pattern=$(e2e_pattern "$2")
   # printf %q quoting is undone by eval, leaving glob stars active.
   eval "[[ \$1 == $pattern ]]"
