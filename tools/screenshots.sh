@@ -5,6 +5,8 @@
 #   interactive-1280x1024.png   the waiting window, no argument
 #   mode1-running.png, mode1-end.png   the panel ("1"), 1024 x 768
 #   mode2-running.png, mode2-end.png   unattended full screen ("2")
+#   messagebox.png   mode "2" with a read-only older target: the
+#                    Abort/Retry/Ignore question, answered with the key "i"
 # Each run has its own temporary prefix with a small service pack: a few
 # Standard files, an Ini file and two Register components. The components'
 # RegSvr32 is a stand-in on PATH that sleeps a second, so the "running" shot
@@ -14,7 +16,8 @@
 # Checks on the way (the script fails when one does not hold): the panel sits
 # at 764, 90 pixels and is 240 x 234; the unattended runs end with status 0;
 # in the interactive window the exit button holds the focus, so Enter ends the
-# program with status 2.
+# program with status 2; the key "i" answers the question with Ignore, so the
+# run completes with a failure (status 1).
 #
 # Usage: tools/screenshots.sh [path of rolvex]   (default: $ROLVEX_BIN, else
 # build/linux/src/rolvex). Needs xvfb-run, xdotool, xwininfo and import.
@@ -55,6 +58,24 @@ run_inside() {
   export ROLVEX_PREFIX="$prefix" ROLVEX_UI=qt
   export PATH="$prefix/bin:$PATH"
   local mode=${1:-}
+
+  if [[ "$base" == */messagebox ]]; then
+    ROLVEX_HOLD_MS=0 "$program" "$@" &
+    local pid=$!
+    find_window >/dev/null || fail "$base: no window"
+    # The failure is logged just before the question is put.
+    for _ in $(seq 150); do
+      grep -q "Number:70" "$prefix/drive_c/QueltServicePack.log" 2>/dev/null && break
+      sleep 0.1
+    done
+    sleep 1
+    import -window root "$base.png"
+    xdotool key i
+    local status=0
+    wait "$pid" || status=$?
+    [[ $status -eq 1 ]] || fail "$base: the key i gave status $status, not 1"
+    return 0
+  fi
 
   if [[ -z "$mode" ]]; then
     ROLVEX_HOLD_MS=0 "$program" &
@@ -109,7 +130,7 @@ bin=$(realpath "${1:-${ROLVEX_BIN:-build/linux/src/rolvex}}")
 out=${ROLVEX_ARTIFACTS:-$PWD/artifacts}/screenshots
 mkdir -p "$out"
 work=$(mktemp -d /tmp/rolvex-shots.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+trap 'stop_locker; rm -rf "$work"' EXIT
 
 crlf() { printf '%s\r\n' "$@"; }
 
@@ -125,7 +146,8 @@ make_pack() {
     "OK=Start Service Pack" "ESC=Exit" "Sprache=English" \
     "[ServicePack]" "Version=7.1.2" >"$pack/Rolvex.ini"
   crlf "[English]" "1=Installing files" "2=Registering components" \
-    "3=Merging ini files" >"$pack/Rolvex.txt"
+    "3=Merging ini files" "14=The file could not be copied." \
+    "29=Aborted by the operator." >"$pack/Rolvex.txt"
   local tools="$pack/Standard/\$QueltToolsDir\$"
   mkdir -p "$tools/Help" "$pack/Ini/\$WinDir\$" "$pack/Register/\$WinDir\$/System32"
   for f in Backup.exe Monitor.exe Reports.dll Help/Manual.pdf Help/Index.txt; do
@@ -139,14 +161,42 @@ make_pack() {
   echo "$prefix"
 }
 
+locker=
+stop_locker() {  # the lock holder and its sleep
+  if [[ -n "$locker" ]]; then
+    kill $(pgrep -P "$locker") "$locker" 2>/dev/null || true
+    locker=
+  fi
+}
+
+# One case in a fresh prefix and a fresh Xvfb. A second attempt covers the
+# race of xvfb-run -a when another Xvfb takes the same display number.
 shoot() {  # base name, screen size, mode words...
   local base=$1 size=$2
   shift 2
-  local prefix
-  prefix=$(make_pack "$base")
+  local attempt prefix
   echo "screenshots: $base at $size"
-  xvfb-run -a -s "-screen 0 ${size}x24" \
-    bash "$0" --inside "$prefix" "$out/$base" "$@"
+  for attempt in 1 2; do
+    prefix=$(make_pack "$base-$attempt")
+    if [[ "$base" == messagebox ]]; then
+      # An older copy that another program holds locked: the copy fails and,
+      # after the silent retries, the operator is asked.
+      local target="$prefix/drive_c/QueltTools/Backup.exe"
+      mkdir -p "$prefix/drive_c/QueltTools"
+      echo old >"$target"
+      touch -d 2001-01-01 "$target"
+      flock -o "$target" sleep 60 &
+      locker=$!
+    fi
+    if xvfb-run -a -s "-screen 0 ${size}x24" \
+      bash "$0" --inside "$prefix" "$out/$base" "$@"; then
+      stop_locker
+      return 0
+    fi
+    stop_locker
+    echo "screenshots: $base failed (attempt $attempt)" >&2
+  done
+  fail "$base: no good run"
 }
 
 shoot interactive-1024x768 1024x768
@@ -154,5 +204,6 @@ shoot interactive-800x600 800x600
 shoot interactive-1280x1024 1280x1024
 shoot mode1 1024x768 1
 shoot mode2 1024x768 2
+shoot messagebox 1024x768 2
 echo "screenshots: written to $out"
 ls "$out"
