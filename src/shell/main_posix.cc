@@ -5,7 +5,8 @@
 //   ROLVEX_PREFIX    the prefix folder that holds the drives (drive model)
 //   ROLVEX_UI        "console" for the terminal window, "qt" for the Qt
 //                    window; otherwise Qt when $DISPLAY or $WAYLAND_DISPLAY
-//                    is set, else the console
+//                    is set, else the console. When Qt cannot reach the
+//                    display, the program starts over in the console.
 //   ROLVEX_SCREEN    WIDTHxHEIGHT, the console's screen in pixels (default
 //                    1024x768 at 15 twips a pixel)
 //   ROLVEX_HOLD_MS   Qt only: the window stays this long (still painting)
@@ -40,6 +41,8 @@
 
 // Built with ROLVEX_WITH_QT off, the program has the console window only.
 #ifndef ROLVEX_CONSOLE_ONLY
+#include <unistd.h>
+
 #include <QApplication>
 
 #include "platform/qt_window.h"
@@ -150,6 +153,26 @@ void Load(Installer& installer) {
 }
 
 #ifndef ROLVEX_CONSOLE_ONLY
+// The process's own arguments, to start over in the console.
+char** g_argv = nullptr;
+bool g_making_application = false;
+QtMessageHandler g_default_handler = nullptr;
+
+// Qt ends the process when no display can be reached (a stale $DISPLAY).
+// While the QApplication is being made nothing of the installer has run yet,
+// so the program starts over in the console window instead of dying.
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context,
+                 const QString& message) {
+  if (type == QtFatalMsg && g_making_application && g_argv) {
+    std::cerr << "rolvex: " << message.toLocal8Bit().constData()
+              << "\nrolvex: no display; going on in the console\n";
+    std::fflush(nullptr);
+    setenv("ROLVEX_UI", "console", 1);
+    execv("/proc/self/exe", g_argv);
+  }
+  g_default_handler(type, context, message);
+}
+
 [[noreturn]] void RunQt(PosixParts& parts, const char* program,
                         const std::string& command_line,
                         const std::string& program_dir) {
@@ -157,7 +180,10 @@ void Load(Installer& installer) {
   // or anything an operator typed) are never taken as Qt options.
   int qt_argc = 1;
   char* qt_argv[] = {const_cast<char*>(program), nullptr};
+  g_default_handler = qInstallMessageHandler(OnQtMessage);
+  g_making_application = true;
   QApplication app(qt_argc, qt_argv);
+  g_making_application = false;
   QtWindowOptions options;
   options.command_line = command_line;
   options.program_directory = program_dir;
@@ -186,6 +212,7 @@ int main(int argc, char** argv) {
     RunConsole(parts, command_line, program_dir);
 #else
     if (WantsConsole()) RunConsole(parts, command_line, program_dir);
+    g_argv = argv;
     RunQt(parts, argc > 0 ? argv[0] : "rolvex", command_line, program_dir);
 #endif
   } catch (const std::exception& failure) {
