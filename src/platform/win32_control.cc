@@ -63,6 +63,9 @@ std::string Win32Control::Caption() { return caption_; }
 void Win32Control::SetCaption(const std::string& caption) {
   caption_ = caption;
   SetWindowTextA(hwnd_, caption_.c_str());
+  if (id_ == ControlId::kFrageLabel && !caption_.empty()) {
+    window_.transcript_.Line(Win32Transcript::NewestLine(caption_));
+  }
   // An owner-drawn button paints its caption itself.
   InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -26,6 +26,14 @@ bool Win32ProfileStore::WriteString(const std::string& section,
                                     const std::string& key,
                                     const std::string& value,
                                     const std::string& file) {
+  // Windows cannot open a read-only file for writing and leaves it alone;
+  // Wine running as root rewrites it all the same.
+  DWORD attributes = GetFileAttributesA(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                     file.c_str()) != FALSE;
 }

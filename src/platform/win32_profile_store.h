@@ -4,7 +4,9 @@
 // Wine returns an all-blank default as one blank (count 1) where Windows
 // returns "" (the default loses its trailing blanks). The default's trailing
 // blanks are therefore stripped here before the call, which gives the same
-// result on both.
+// result on both. Writing into a read-only file fails on Windows; Wine
+// running as root would rewrite it, so a read-only file is refused here
+// first.
 #ifndef ROLVEX_PLATFORM_WIN32_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_WIN32_PROFILE_STORE_H_
 

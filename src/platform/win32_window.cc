@@ -238,6 +238,8 @@ void Win32Window::DoEvents() {
 int Win32Window::MessageBox(const std::string& text, int style,
                             const std::string& title) {
   const char* caption = title.empty() ? kDefaultTitle : title.c_str();
+  transcript_.Line(std::string("--- ") + caption + " ---");
+  transcript_.Line(text);
   // The style values are the system's own: 0 OK, 18 Abort/Retry/Ignore with
   // the critical-stop icon.
   int answer =

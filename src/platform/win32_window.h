@@ -18,6 +18,9 @@
 //   Label(3), Label(2), Label(1); only the buttons take the focus, the exit
 //   button first.
 //
+// What the window shows is also written to standard output when the process
+// has one (win32_transcript.h).
+//
 // Lengths are converted with the screen's twips per pixel (1440 / dots per
 // inch) and rounded to whole pixels; reading a length gives the pixels held
 // in twips.
@@ -32,6 +35,7 @@
 
 #include "platform/win32_api.h"
 #include "platform/win32_picture.h"
+#include "platform/win32_transcript.h"
 #include "platform/window.h"
 #include "platform/window_design.h"
 
@@ -158,6 +162,7 @@ class Win32Window : public Window {
   HBRUSH back_brush_ = nullptr;   // 229, 229, 229
   HBRUSH frame_brush_ = nullptr;  // 231, 231, 231
   std::function<void(int)> click_handler_;
+  Win32Transcript transcript_;
 };
 
 }  // namespace rolvex

@@ -69,5 +69,13 @@ TEST_F(Win32ProfileStoreTest, WriteCreatesReplacesAndKeepsTheRest) {
   EXPECT_FALSE(store_.WriteString("S", "K", "v", dir_ / "no\\e.ini"));
 }
 
+TEST_F(Win32ProfileStoreTest, ReadOnlyFileIsLeftAlone) {
+  dir_.Write("ro.ini", "[S]\r\nK=old\r\n");
+  SetFileAttributesA((dir_ / "ro.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(store_.WriteString("S", "K", "new", dir_ / "ro.ini"));
+  SetFileAttributesA((dir_ / "ro.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(dir_.Read("ro.ini"), "[S]\r\nK=old\r\n");
+}
+
 }  // namespace
 }  // namespace rolvex
