@@ -164,7 +164,19 @@ e2e_wine_answer_boxes() {
 }
 
 drv_run() {
+  e2e_wine_start "$@"
+  # shellcheck disable=SC2086 # the answers are words
+  e2e_wine_finish ${E2E_ANSWERS:-}
+}
+
+# Wine-only steps for scenarios that work the window themselves (the driver
+# contract knows only drv_run):
+#   e2e_wine_start [ARGS...]    starts the program in the background
+#   e2e_wine_main_window        prints the X window of its main window
+#   e2e_wine_finish [ANSWERS]   answers boxes until it ends; sets E2E_STATUS
+e2e_wine_start() {
   E2E_STATUS=0
+  E2E_WINE_PID=""
   if [[ -z "${DISPLAY:-}" ]]; then
     echo "  [$E2E_SCENARIO] no X display: run under xvfb-run" >&2
     E2E_STATUS=125
@@ -176,10 +188,30 @@ drv_run() {
     exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" \
       timeout -s KILL 120 wine "$E2E_PROGRAM_WIN" "$@") \
     </dev/null >"$E2E_TMP/out.txt" 2>"$E2E_TMP/err.txt" &
-  local pid=$!
-  # shellcheck disable=SC2086 # the answers are words
-  e2e_wine_answer_boxes "$pid" ${E2E_ANSWERS:-}
-  wait "$pid" || E2E_STATUS=$?
+  E2E_WINE_PID=$!
+}
+
+e2e_wine_main_window() {
+  local w i
+  for ((i = 0; i < 150; i++)); do
+    for w in $(xdotool search --onlyvisible --classname '^rolvex\.exe$' \
+      2>/dev/null); do
+      if [[ -z "$(xdotool getwindowname "$w" 2>/dev/null)" ]]; then
+        echo "$w"
+        return 0
+      fi
+    done
+    kill -0 "${E2E_WINE_PID:-0}" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+e2e_wine_finish() {
+  [[ -n "${E2E_WINE_PID:-}" ]] || return 0
+  e2e_wine_answer_boxes "$E2E_WINE_PID" "$@"
+  wait "$E2E_WINE_PID" || E2E_STATUS=$?
+  E2E_WINE_PID=""
   if [[ $E2E_STATUS == 194 ]]; then
     E2E_STATUS=3010
   fi
