@@ -98,8 +98,11 @@ std::string PosixProcessRunner::FindOnPath(const std::string& name) const {
 std::string PosixProcessRunner::FindProgram(const std::string& name) const {
   if (name.empty()) return "";
   if (name.find_first_of("\\:") != std::string::npos) {
+    // Windows takes "/" as a separator in a path as well.
+    std::string windows_path = name;
+    std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
     try {
-      std::string host = drives_.ToHost(name);
+      std::string host = drives_.ToHost(windows_path);
       return IsRegularFile(host) ? host : "";
     } catch (const RunError&) {
       return "";  // no drive, a bad name: nothing to start

@@ -5,7 +5,8 @@
 // with blanks is tried prefix by prefix and the first existing file wins;
 // ".exe" is tried after the name as given when the name has no extension.
 // The program is then found like this:
-// - a name with "\" or ":" is a Windows path, mapped through the drive model;
+// - a name with "\" or ":" is a Windows path ("/" counting as "\", as on
+//   Windows), mapped through the drive model;
 // - a name with "/" (and neither of the above) is a host path, taken from the
 //   current folder when relative;
 // - any other name is looked up along PATH (empty entries are skipped), in

@@ -81,6 +81,7 @@ TEST_F(PosixProcessRunnerTest, WindowsPathRunsThroughTheDriveModel) {
   // Letter case does not matter in a Windows path.
   EXPECT_THAT(Run("C:\\tools\\SRV.EXE /regserver"), ElementsAre("/regserver"));
   EXPECT_THAT(Run("C:\\Tools\\Srv.exe"), ElementsAre());
+  EXPECT_THAT(Run("C:/Tools/Srv.exe a"), ElementsAre("a"));
   // A name without extension finds the ".exe" file.
   EXPECT_THAT(Run("C:\\Tools\\Srv /unregserver"), ElementsAre("/unregserver"));
 }
