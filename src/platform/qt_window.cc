@@ -69,7 +69,8 @@ ButtonWidget* MakeButton(QWidget* parent) {
   button->setStyleSheet(
       "QPushButton { background-color: rgb(231,231,231); color: black;"
       " border: 2px outset rgb(200,200,200); }"
-      "QPushButton:focus { border: 2px outset rgb(64,64,64); }"
+      "QPushButton:focus { background-color: rgb(231,231,231);"
+      " border: 2px outset rgb(64,64,64); outline: none; }"
       "QPushButton:pressed { border-style: inset; }");
   return button;
 }

@@ -8,6 +8,7 @@
 # - the interactive mode shows the texts and buttons, and the end of the
 #   input presses the exit button (status 2, nothing logged);
 # - a latch set back to false lets the program start again;
+# - ROLVEX_SCREEN narrows the console's status label as a smaller screen does;
 # - run from another folder, the version is not handed over.
 set -euo pipefail
 
@@ -81,6 +82,19 @@ grep -q "^Version=7.1.2" "$p/drive_c/Computer.ini" 2>/dev/null ||
   fail "mode 2: version not handed over: $(cat "$p/drive_c/Computer.ini" 2>&1)"
 grep -q "^\[ServicePack\]" "$p/drive_c/Computer.ini" 2>/dev/null ||
   fail "mode 2: no [ServicePack] section in Computer.ini"
+
+# --- the console's screen: at 800 x 600 the status label is narrower, so a
+# message that fits at 1024 x 768 is shortened with "..."
+p=$(new_prefix screen)
+crlf "[English]" "1=Installing the standard files" "2=Registering parts" \
+  "3=Merging ini files" >"$p/drive_c/ServicePacks/Rolvex.txt"
+run "$p" ServicePacks 2
+expect_eq "1024x768: first line" "Installing the standard files" \
+  "$(head -1 <<<"$out")"
+ROLVEX_SCREEN=800x600 run "$p" ServicePacks 2
+expect_eq "800x600: first line" "Installing the stand..." "$(head -1 <<<"$out")"
+grep -q "^Installing the standard files" "$p/drive_c/QueltServicePack.log" ||
+  fail "800x600: the log lost the full message"
 
 # --- interactive: texts and buttons, end of input = exit button
 p=$(new_prefix interactive)
