@@ -41,6 +41,16 @@ std::string WithoutMnemonic(const std::string& caption) {
   return shown;
 }
 
+// A message box's text as terminal lines: its CR LF line ends become LF.
+std::string AsLines(const std::string& text) {
+  std::string lines;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i];
+  }
+  return lines;
+}
+
 void DefaultExit(int exit_status) {
   std::cout.flush();
   std::cerr.flush();
@@ -134,7 +144,7 @@ std::string ConsoleWindow::ReadAnswer(bool& at_end) {
 int ConsoleWindow::MessageBox(const std::string& text, int style,
                               const std::string& title) {
   out_ << "--- " << (title.empty() ? kDefaultTitle : title) << " ---\n"
-       << text << '\n';
+       << AsLines(text) << '\n';
   bool at_end = false;
   if (style != kMbAbortRetryIgnoreCritical) {
     out_ << "[OK: press Enter]" << std::endl;

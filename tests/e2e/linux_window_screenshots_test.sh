@@ -19,7 +19,8 @@ if [[ -z "${ROLVEX_ARTIFACTS:-}" ]]; then
   trap 'rm -rf "$ROLVEX_ARTIFACTS"' EXIT
 fi
 bash "$source_dir/tools/screenshots.sh" "$ROLVEX_BIN"
-for shot in interactive-1024x768 interactive-800x600 interactive-1280x1024 \
+for shot in interactive-1024x768 interactive-1024x768-running \
+  interactive-800x600 interactive-1280x1024 messagebox \
   mode1-running mode1-end mode2-running mode2-end; do
   [[ -s "$ROLVEX_ARTIFACTS/screenshots/$shot.png" ]] ||
     { echo "FAIL: no $shot.png" >&2; exit 1; }

@@ -64,10 +64,13 @@ TEST_F(ConsoleWindowTest, AbortRetryIgnoreTakesLettersAndWords) {
 
 TEST_F(ConsoleWindowTest, UnrecognisedAnswerAsksAgain) {
   ConsoleWindow& w = Make("\nx\nretr\nretry\n");
-  EXPECT_EQ(w.MessageBox("Copy failed", kMbAbortRetryIgnoreCritical, "Setup"),
+  EXPECT_EQ(w.MessageBox("Copy failed\r\n\r\nSource:Rolvex\r",
+                         kMbAbortRetryIgnoreCritical, "Setup"),
             kAnswerRetry);
   const std::string out = Output();
-  EXPECT_THAT(out, HasSubstr("--- Setup ---\nCopy failed\n"));
+  // CR LF line ends print as terminal lines; a lone CR stays.
+  EXPECT_THAT(out,
+              HasSubstr("--- Setup ---\nCopy failed\n\nSource:Rolvex\r\n"));
   size_t asked = 0;
   for (size_t p = out.find("Please answer"); p != std::string::npos;
        p = out.find("Please answer", p + 1)) {
