@@ -60,10 +60,24 @@ int DotRank(const std::string& name) {
 bool NtfsLess(const std::string& a, const std::string& b) {
   int ra = DotRank(a), rb = DotRank(b);
   if (ra != rb) return ra < rb;
+  auto upper_less = [](char x, char y) {
+    return static_cast<unsigned char>(UpperAscii(x)) <
+           static_cast<unsigned char>(UpperAscii(y));
+  };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                   upper_less)) {
+    return true;
+  }
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                   upper_less)) {
+    return false;
+  }
+  // Names equal but for case (a Wine drive on a case-sensitive file system
+  // can hold both) follow in byte order, so the order does not depend on
+  // the order the host lists them in.
   return std::lexicographical_compare(
       a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(UpperAscii(x)) <
-               static_cast<unsigned char>(UpperAscii(y));
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
       });
 }
 
@@ -102,7 +116,7 @@ bool DirMaskAdmits(std::uint32_t attributes, int mask) {
 }
 
 void SortDirNames(std::vector<std::string>& names) {
-  std::stable_sort(names.begin(), names.end(), NtfsLess);
+  std::sort(names.begin(), names.end(), NtfsLess);
 }
 
 std::string Win32FileSystem::Dir(const std::string& path, int mask) {

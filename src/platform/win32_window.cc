@@ -21,8 +21,8 @@ constexpr char kFrameClass[] = "RolvexFrame";
 constexpr char kShapeClass[] = "RolvexShape";
 constexpr int kFirstButtonId = 100;
 
-void RegisterClass(HINSTANCE instance, const char* name, WNDPROC proc,
-                   HBRUSH background) {
+void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC proc,
+                         HBRUSH background) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;
@@ -81,10 +81,10 @@ Win32Window::Win32Window(HINSTANCE instance)
   back_brush_ = CreateSolidBrush(RGB(229, 229, 229));
   frame_brush_ = CreateSolidBrush(RGB(231, 231, 231));
   static HBRUSH shape_brush = CreateSolidBrush(RGB(0, 0, 192));
-  RegisterClass(instance, kMainClass, MainWindowProc, nullptr);
-  RegisterClass(instance, kPictureClass, PictureWindowProc, nullptr);
-  RegisterClass(instance, kFrameClass, DefWindowProcA, frame_brush_);
-  RegisterClass(instance, kShapeClass, DefWindowProcA, shape_brush);
+  RegisterWindowClass(instance, kMainClass, MainWindowProc, nullptr);
+  RegisterWindowClass(instance, kPictureClass, PictureWindowProc, nullptr);
+  RegisterWindowClass(instance, kFrameClass, DefWindowProcA, frame_brush_);
+  RegisterWindowClass(instance, kShapeClass, DefWindowProcA, shape_brush);
 
   cx_ = ToPixelsX(kDesignWindowWidth);
   cy_ = ToPixelsY(kDesignWindowHeight);

@@ -159,6 +159,7 @@ class Win32Window : public Window {
   ControlId font_owner_ = ControlId::kFrageLabel;
   HFONT own_font_ = nullptr;
   Win32Picture picture_;
+  HWND focus_ = nullptr;          // the control that had the focus last
   HBRUSH back_brush_ = nullptr;   // 229, 229, 229
   HBRUSH frame_brush_ = nullptr;  // 231, 231, 231
   std::function<void(int)> click_handler_;

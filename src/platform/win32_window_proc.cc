@@ -72,6 +72,18 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<LRESULT>(LabelBrush(
           reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)));
+    case WM_ACTIVATE:
+      // The focus leaves with the window (a message box, another program)
+      // and comes back to the button that had it, as in a dialog.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (focus_ != nullptr && IsWindowVisible(focus_)) {
+        SetFocus(focus_);
+      } else {
+        DefWindowProcA(hwnd_, message, wparam, lparam);
+      }
+      return 0;
     case WM_CLOSE:
       // Alt+F4 does what the exit button does, when there is one to press;
       // otherwise the window stays (an unattended run is not stopped so).

@@ -133,9 +133,9 @@ TEST_F(Win32FileSystemTest, DirSortsLikeNtfs) {
   EXPECT_THAT(AllNames(fs_, dir_ / "*.*", 0),
               ElementsAre("$WinDir$", "10", "9", "a.txt", "Alpha", "B.TXT",
                           "beta", "zeta", "_u"));
-  std::vector<std::string> names = {"x", "..", "$", "."};
+  std::vector<std::string> names = {"x", "..", "readme", "$", ".", "README"};
   SortDirNames(names);
-  EXPECT_THAT(names, ElementsAre(".", "..", "$", "x"));
+  EXPECT_THAT(names, ElementsAre(".", "..", "$", "README", "readme", "x"));
 }
 
 TEST_F(Win32FileSystemTest, AttributesReadAndSet) {

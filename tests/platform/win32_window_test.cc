@@ -126,6 +126,24 @@ TEST_F(Win32WindowTest, ExitButtonHoldsTheFocusFirstThenStart) {
             nullptr);
 }
 
+TEST_F(Win32WindowTest, FocusComesBackToItsButtonAfterAnotherWindow) {
+  window_->control(ControlId::kTaste0).SetVisible(true);
+  window_->control(ControlId::kTaste1).SetVisible(true);
+  window_->Show();
+  SetFocus(Native(ControlId::kTaste0).hwnd());
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0,
+                               0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  SetActiveWindow(other);
+  window_->DoEvents();
+  EXPECT_NE(GetFocus(), Native(ControlId::kTaste0).hwnd());
+  DestroyWindow(other);
+  SetForegroundWindow(window_->hwnd());
+  SetActiveWindow(window_->hwnd());
+  window_->DoEvents();
+  EXPECT_EQ(GetFocus(), Native(ControlId::kTaste0).hwnd());
+}
+
 TEST_F(Win32WindowTest, TopmostCallPlacesThePanel) {
   window_->Show();
   window_->SetTopmostNoActivate(764, 90, 240, 234);
