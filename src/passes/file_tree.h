@@ -14,12 +14,6 @@ namespace rolvex {
 inline constexpr int kFileListLimit = 32000;
 inline constexpr int kFileListStep = 1000;
 
-// Windows reports a folder reached through a junction or symbolic link with
-// this bit (FILE_ATTRIBUTE_REPARSE_POINT). Such a folder is listed as a folder
-// but not entered, so a link that leads back up the tree cannot make the
-// listing go round for ever.
-inline constexpr int kAttrReparsePoint = 1024;
-
 // Appends the entries of RootDir\SubDir (RootDir itself when `sub_dir` is
 // empty) to FileList in the order the platform's search gives them, "." and
 // ".." left out, hidden and system entries included. A folder gets an empty
@@ -39,11 +33,12 @@ inline constexpr std::size_t kMaxRelativeFolder = 256;
 // The whole tree below `root_dir`: FileCount is set to 0, the root is listed,
 // then every folder entry in list order (the list grows during the walk), so
 // that every folder stands before its contents. Folders that carry
-// kAttrReparsePoint are not entered. A folder whose relative path is longer
-// than kMaxRelativeFolder throws RunError 75 before it is listed: where the
-// platform does not mark links, this is what stops a link that leads back into
-// the tree (the path grows by the link's name on every round). Failures pass
-// on to the caller.
+// kAttrReparsePoint (a junction or symbolic link) are listed but not entered,
+// so a link that leads back up the tree cannot make the listing go round. A
+// folder whose relative path is longer than kMaxRelativeFolder throws RunError
+// 75 before it is listed: where the platform does not mark links, this is what
+// stops a link that leads back into the tree (the path grows by the link's name
+// on every round). Failures pass on to the caller.
 void EinlesenDateiBaum(PassState& state, const std::string& root_dir,
                        const std::string& call_path);
 

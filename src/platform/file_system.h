@@ -23,6 +23,9 @@ enum FileAttribute : int {
   kAttrVolume = 8,
   kAttrDirectory = 16,
   kAttrArchive = 32,
+  // A junction or symbolic link (FILE_ATTRIBUTE_REPARSE_POINT): reported by
+  // GetAttr so that a tree listing does not enter a linked folder.
+  kAttrReparsePoint = 1024,
 };
 
 // A last-modified time in whole seconds since 1970-01-01 00:00:00 UTC.
@@ -75,7 +78,8 @@ class FileSystem {
   // target. Throws 53 when the source is missing, 70 when the target is
   // read-only, hidden or in use, 75 when the target is a folder, 76 when the
   // target's folder is missing.
-  virtual void FileCopy(const std::string& source, const std::string& target) = 0;
+  virtual void FileCopy(const std::string& source,
+                        const std::string& target) = 0;
   // Deletes one file; throws 53 when missing, 70 when in use or read-only.
   virtual void Kill(const std::string& path) = 0;
   // Makes one folder; throws 75 when the name exists, 76 when the parent is

@@ -36,7 +36,16 @@ PosixFileSystem::PosixFileSystem(const DriveModel& drives) : drives_(drives) {}
 
 int PosixFileSystem::GetAttr(const std::string& path) {
   std::string host = drives_.ToHost(path);
-  return AttributesOf(host, StatExisting(host));
+  int bits = AttributesOf(host, StatExisting(host));
+  // A symbolic link is reported as Windows reports a junction, so that a
+  // tree listing does not follow a link that leads back into the tree. A
+  // drive's root ("C:\") is the prefix's drive link itself and stays plain.
+  struct stat link_st;
+  if (path.size() > 3 && lstat(host.c_str(), &link_st) == 0 &&
+      S_ISLNK(link_st.st_mode)) {
+    bits |= kAttrReparsePoint;
+  }
+  return bits;
 }
 
 void PosixFileSystem::SetAttr(const std::string& path, int attributes) {

@@ -65,6 +65,10 @@ TEST_F(FileSystemTest, AttributesReadFromPermissionsNamesAndDosAttrib) {
   EXPECT_EQ(fs_.GetAttr("C:\\sys"), kAttrHidden | kAttrSystem);
   EXPECT_EQ(fs_.GetAttr("C:\\dir"), kAttrDirectory | kAttrReadOnly);
   EXPECT_EQ(fs_.GetAttr("C:\\"), kAttrDirectory);
+  // Links are reported as junctions, so a tree listing does not enter them.
+  symlink("Dir", C("LinkedDir").c_str());
+  EXPECT_EQ(fs_.GetAttr("C:\\LinkedDir"),
+            kAttrDirectory | kAttrReadOnly | kAttrReparsePoint);
   EXPECT_EQ(ErrorNumberOf([&] { fs_.GetAttr("C:\\none"); }), kErrFileNotFound);
   // The stored forms other programs write.
   EXPECT_EQ(ParseDosAttrib("0x22", 4), 0x22);
