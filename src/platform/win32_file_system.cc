@@ -19,9 +19,10 @@ constexpr std::int64_t kUnitsPerSecond = 10000000LL;
 constexpr DWORD kSettableAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
     FILE_ATTRIBUTE_ARCHIVE;
-// The bits the installer knows (read-only to archive); the rest (normal,
+// The bits the installer knows (read-only to archive, and the reparse point
+// that marks a junction a tree listing must not enter); the rest (normal,
 // compressed, not indexed, ...) say nothing it asks about.
-constexpr DWORD kReportedAttributes = 0x3F;
+constexpr DWORD kReportedAttributes = 0x3F | FILE_ATTRIBUTE_REPARSE_POINT;
 
 bool IsMissing(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
