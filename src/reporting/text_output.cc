@@ -8,15 +8,41 @@ namespace {
 constexpr char kEllipsis[] = "...";
 
 // `text` as it fits the status label: unchanged when it is not strictly wider
-// than the label, else shortened from the end until it fits with "...".
-std::string FitToLabel(Window& window, std::string text) {
+// than the label, else its longest beginning that fits together with "...",
+// followed by "..." (just "..." when not even the dots fit).
+//
+// Dropping one character at a time would measure a long text once per
+// dropped character, which for an error text of many thousand characters
+// keeps the window busy for seconds. A text never gets narrower when
+// characters are appended to it (also across line breaks, where the widest
+// line counts), so no beginning that is already wider than the label on its
+// own can fit with the dots, and neither can any longer one. The shortest
+// such beginning is found by halving; below it the characters are dropped
+// one by one as before, which takes about as many rounds as the dots are
+// characters wide. The line shown is the same as with dropping characters
+// from the very end.
+std::string FitToLabel(Window& window, const std::string& text) {
   const float label_width = window.control(ControlId::kFrageLabel).Width();
-  if (!(window.TextWidth(text) > label_width)) return text;
-  // Ends at the latest with the empty text, one character per round.
-  while (!text.empty() && window.TextWidth(text + kEllipsis) > label_width) {
-    text.pop_back();
+  auto wider = [&](const std::string& candidate) {
+    return window.TextWidth(candidate) > label_width;
+  };
+  if (!wider(text)) return text;
+
+  std::size_t low = 0, high = text.size();  // text itself is wider
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    if (wider(text.substr(0, middle))) {
+      high = middle;
+    } else {
+      low = middle + 1;
+    }
   }
-  return text + kEllipsis;
+  // Ends at the latest with the empty beginning.
+  for (std::size_t length = low; length-- > 1;) {
+    std::string candidate = text.substr(0, length) + kEllipsis;
+    if (!wider(candidate)) return candidate;
+  }
+  return kEllipsis;
 }
 
 }  // namespace

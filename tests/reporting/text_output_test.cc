@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -127,6 +129,87 @@ TEST_F(TextAusgabeTest, LabelNarrowerThanTheDotsStillEnds) {
   // An empty message is never wider than anything.
   TextAusgabe(state, "", false, "x");
   EXPECT_EQ(state.status_lines.back(), "");
+}
+
+// Measures as the native window does: the widest of the text's lines, each
+// character as wide as its table entry, and counts the measurements.
+class LineMeasuringWindow : public RecordingWindow {
+ public:
+  float TextWidth(const std::string& text) override {
+    ++measurements;
+    float widest = 0, line = 0;
+    for (char c : text) {
+      if (c == '\n') {
+        line = 0;
+        continue;
+      }
+      line += c == '.' ? 40 : c == 'i' ? 30 : c == 'W' ? 190 : 100;
+      widest = std::max(widest, line);
+    }
+    return widest;
+  }
+  long measurements = 0;
+};
+
+// The fitting rule spelt out: drop the last character until the text with
+// the dots is no wider than the label, at the latest at the empty text.
+std::string FitOneByOne(Window& window, std::string text) {
+  const float label = window.control(ControlId::kFrageLabel).Width();
+  if (!(window.TextWidth(text) > label)) return text;
+  while (!text.empty() && window.TextWidth(text + "...") > label) {
+    text.pop_back();
+  }
+  return text + "...";
+}
+
+TEST(TextAusgabeFittingTest, SameLineAsDroppingOneCharacterAtATime) {
+  MemoryProfileStore profiles;
+  FakeEnvironment environment;
+  LogOnlyFileSystem files;
+  LineMeasuringWindow window;
+  ReportingState state{profiles, environment, files, window};
+
+  // A line break lets a shorter beginning be wider than a longer one: the
+  // 35 characters of the first line and the dots do not fit, the first line
+  // with the line break and the dots does.
+  const std::string two_lines =
+      std::string(35, 'a') + "\n" + std::string(50, 'b');
+  std::vector<std::string> messages = {
+      two_lines, "Description:\r\n" + std::string(80, 'W')};
+  std::mt19937 random(7);
+  const std::string alphabet = "aiW.\n ";
+  for (int i = 0; i < 400; ++i) {
+    std::string text(random() % 90, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    messages.push_back(text);
+  }
+  for (float width : {3600.0f, 2250.0f, 150.0f, 100.0f, 0.0f}) {
+    window.rec(ControlId::kFrageLabel).width = width;
+    for (const std::string& text : messages) {
+      TextAusgabe(state, text, false, "x");
+      ASSERT_EQ(state.status_lines.back(), FitOneByOne(window, text))
+          << "label " << width << " text " << text;
+    }
+  }
+  window.rec(ControlId::kFrageLabel).width = 3600;
+  TextAusgabe(state, two_lines, false, "x");
+  EXPECT_EQ(state.status_lines.back(),
+            two_lines.substr(0, 35 + 1 + 34) + "...");
+}
+
+TEST(TextAusgabeFittingTest, LongErrorTextIsFittedWithFewMeasurements) {
+  MemoryProfileStore profiles;
+  FakeEnvironment environment;
+  LogOnlyFileSystem files;
+  LineMeasuringWindow window;
+  ReportingState state{profiles, environment, files, window};
+
+  const std::string message = "Error: " + std::string(100000, 'e');
+  TextAusgabe(state, message, false, "x");
+  EXPECT_EQ(state.status_lines.back(), message.substr(0, 34) + "...");
+  // Not one measurement of a long text per dropped character.
+  EXPECT_LT(window.measurements, 100);
+  EXPECT_EQ(files.lines.back().text, message);
 }
 
 TEST_F(TextAusgabeTest, LogFailuresAreSwallowedAndTheMessageIsStillShown) {
