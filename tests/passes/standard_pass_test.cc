@@ -149,6 +149,21 @@ TEST_F(StandardPassTest, AFailingFolderLookupLeadsToTheAttemptToCreateIt) {
                 "'C:\\SP'; Source:Rolvex"}));
 }
 
+TEST_F(StandardPassTest, AFolderWhoseAttributesCannotBeReadIsJudgedByLookup) {
+  rig.memory.AddFolder("C:\\SP\\Standard\\Neu");
+  rig.memory.AddFolder("C:\\SP\\Standard\\Tools");
+  rig.memory.AddFolder("C:\\Tools");
+  rig.files.Fail("GetAttr", "C:\\Neu", kErrPermissionDenied, 1);
+  rig.files.Fail("GetAttr", "C:\\Tools", kErrPermissionDenied, 1);
+  Run();
+  // The failed reads are not reported; the lookup alone decides.
+  EXPECT_EQ(rig.files.failures(), 2);
+  EXPECT_EQ(rig.Log(), std::vector<std::string>{"Ordner C:\\Neu"});
+  EXPECT_TRUE(rig.memory.Find("C:\\Neu")->folder);
+  EXPECT_TRUE(rig.window.message_boxes.empty());
+  EXPECT_EQ(rig.state.failures_reported, 0);
+}
+
 TEST_F(StandardPassTest, ListingFailuresReachTheCaller) {
   rig.memory.AddFile("C:\\SP\\Standard\\a.txt");
   rig.files.Fail("GetAttr", "a.txt", kErrPathNotFound);
