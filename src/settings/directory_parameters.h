@@ -41,9 +41,13 @@ void GetDOSEnvironmentVariable(SettingsState& state, int row,
 //   closing "$".
 // - A name whose value leads back to itself, directly or through other rows
 //   ($A$ = "x$A$", or $A$ = "$B$" and $B$ = "$A$"), is treated as unknown.
-// - So is a name met inside the text that its own value produced, which can
-//   only happen through pairs formed across the border of a value ($A$ =
-//   "$B$A$" with $B$ = "x$" would otherwise give "xxxx..." for ever).
+// - So is a pair that names a row and closes inside the text that this
+//   row's own value produced (counting what took the place of a pair at the
+//   very end of the value), which can only happen through pairs formed
+//   across the border of a value ($A$ = "$B$A$" with $B$ = "x$" would
+//   otherwise give "xxxx..." for ever). A pair that closes beyond that text
+//   uses up a "$" after it and is resolved as usual ($C$ = "$C": "$C$$" gives
+//   "$C$", then "$C").
 // - Positions are not 16-bit here: a "$" beyond position 32767 is resolved
 //   like any other, so a 40,000-character text is resolved whole.
 // - As a last bound on time and memory, the resolution stops after

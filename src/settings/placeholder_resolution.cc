@@ -111,21 +111,29 @@ std::string ErsetzeEnvironment(const SettingsState& state,
     pending.resize(pending.size() - count);
   };
 
-  // The rows whose values are being searched, innermost last; a value is
-  // used up once `pending` has shrunk to its `floor`.
+  // The rows whose values are being searched, innermost last. Everything
+  // from `floor` up is what the row's value produced; the row stays in force
+  // until a character below its floor is used. (A pair that ends its value
+  // exactly, such as $B$ at the end of $C$ = "A$B$", hands the rest of the
+  // text over to B's value and leaves C in force.)
   struct Expansion {
     int row;
     std::size_t floor;
   };
   std::vector<Expansion> expanding;
   auto drop_used_up = [&] {
-    while (!expanding.empty() && pending.size() <= expanding.back().floor) {
+    while (!expanding.empty() && pending.size() < expanding.back().floor) {
       expanding.pop_back();
     }
   };
-  auto is_expanding = [&](int row) {
+  // A pair naming a row in force and closing in what that row produced would,
+  // once replaced, bring back the row's value in front of the same rest,
+  // whose searching never looked beyond that pair: the same rounds again,
+  // for ever. A pair that closes below the floor uses up a "$" of the text
+  // after it, so such rounds end by themselves.
+  auto reenters = [&](int row, std::size_t closing) {
     for (const Expansion& e : expanding) {
-      if (e.row == row) return true;
+      if (e.row == row && closing >= e.floor) return true;
     }
     return false;
   };
@@ -143,7 +151,7 @@ std::string ErsetzeEnvironment(const SettingsState& state,
     const std::size_t length = a - c - 1;
     int row =
         names.Find(length, [&](std::size_t i) { return pending[a - 1 - i]; });
-    if (row == 0 || endless[row] || is_expanding(row)) {
+    if (row == 0 || endless[row] || reenters(row, c)) {
       take(length + 2);  // stays as it is; go on after its closing "$"
       continue;
     }
