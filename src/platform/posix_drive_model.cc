@@ -201,8 +201,10 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
     if (end == std::string::npos) end = p.size();
     std::string part = p.substr(start, end - start);
     start = end + 1;
-    for (char c : part) {
-      if (IsBadNameChar(c)) throw RunError::Of(kErrBadFileName);
+    // "/" and NUL can never be part of a host name: mapping them would
+    // reach into another folder or cut the name short.
+    if (part.find_first_of(std::string("/\0", 2)) != std::string::npos) {
+      throw RunError::Of(kErrBadFileName);
     }
     if (part.empty() || part == ".") continue;
     if (part == "..") {
@@ -218,11 +220,16 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
   for (size_t i = 0; i < parts.size(); ++i) {
     std::string name = looking ? MatchComponent(host, parts[i]) : parts[i];
     host = Join(host, name);
-    if (!looking) continue;
+    if (looking && !Exists(host)) looking = false;
+    // A name Windows refuses can only be one the host already has.
+    if (!looking) {
+      for (char c : parts[i]) {
+        if (IsBadNameChar(c)) throw RunError::Of(kErrBadFileName);
+      }
+      continue;
+    }
     bool must_be_folder = i + 1 < parts.size() || trailing_separator;
-    if (!Exists(host)) {
-      looking = false;
-    } else if (must_be_folder && !IsDirectory(host)) {
+    if (must_be_folder && !IsDirectory(host)) {
       throw RunError(kErrPathNotFound, "Path not found: " + p);
     }
   }

@@ -9,11 +9,13 @@
 // - The drive's folder is PREFIX/dosdevices/<letter>: (lower case, as Wine
 //   names it; an upper-case link is accepted too). A letter without a link is
 //   Z: -> "/" when no z: link exists; any other unmapped letter: 76.
-// - Only "\" separates components. A "/" inside a component, and any of the
-//   characters Windows refuses in a name (< > : " | ? * and control
-//   characters), give RunError 52 "Bad file name or number": such a name
-//   could not exist on Windows, and mapping "/" silently would let a name
-//   reach into another folder.
+// - Only "\" separates components. A "/" (or NUL) inside a component gives
+//   RunError 52 "Bad file name or number": mapping it silently would let a
+//   name reach into another folder. A component holding a character Windows
+//   refuses in a name (< > : " | ? * and control characters) gives 52 too,
+//   unless the host already has an entry of that name: a service pack kept
+//   in a Linux folder called "SP: 2" must still be readable, while a name
+//   that Windows could not make is not made here either.
 // - Empty components (doubled backslashes) and "." are dropped; ".." goes up
 //   one level but never above the drive's root ("C:\..\x" is "C:\x", as on
 //   Windows), so a path cannot escape the drive's folder by name.

@@ -113,6 +113,21 @@ TEST_F(DirTest, MissingFoldersGiveNothingUnmappedDrivesThrow) {
   EXPECT_EQ(fs_.DirNext(), "");
 }
 
+TEST_F(DirTest, EveryNameASearchGivesCanBeAddressed) {
+  // Linux allows names Windows refuses; a search that lists one must not
+  // make the attribute query of the tree listing fail on it.
+  std::string t = temp_.drive_c() + "/T";
+  TempPrefix::Write(t + "/what?.txt", "q");
+  mkdir((t + "/SP: \"1\"").c_str(), 0755);
+  List names = All("C:\\T\\*.*", 31);
+  EXPECT_EQ(names.size(), 12u);
+  for (const std::string& name : names) {
+    EXPECT_EQ(ErrorNumberOf([&] { fs_.GetAttr("C:\\T\\" + name); }), 0) << name;
+  }
+  EXPECT_EQ(fs_.GetAttr("C:\\T\\SP: \"1\""), kAttrDirectory);
+  EXPECT_EQ(fs_.Dir("C:\\T\\sp: \"1\"", 16), "SP: \"1\"");
+}
+
 TEST(NtfsOrderTest, SortsAsNtfsLists) {
   List names = {"zeta", "_u", "beta", "B.TXT",    "Alpha", "a.txt",
                 "9",    "10", "..",   "$WinDir$", "."};

@@ -91,6 +91,25 @@ TEST(DriveModelTest, DotsSlashesAndSeparators) {
   EXPECT_EQ(ErrorOf(model, std::string("C:\\a\x01", 5)), kErrBadFileName);
 }
 
+TEST(DriveModelTest, HostNamesWindowsRefusesAreReachableButNotMade) {
+  // A Linux folder may be called "SP: "1"" or hold "what?.txt": the service
+  // pack must still be readable from there. Only a name that does not exist
+  // yet is refused, as Windows refuses to make it.
+  TempPrefix temp;
+  DriveModel model(temp.path());
+  std::string c = temp.path() + "/dosdevices/c:";
+  mkdir((temp.drive_c() + "/SP: \"1\"").c_str(), 0755);
+  TempPrefix::Write(temp.drive_c() + "/SP: \"1\"/what?.txt", "");
+  EXPECT_EQ(model.ToHost("C:\\sp: \"1\"\\WHAT?.TXT"),
+            c + "/SP: \"1\"/what?.txt");
+  EXPECT_EQ(model.ToWindows(model.ToHost("C:\\SP: \"1\"")), "C:\\SP: \"1\"");
+  EXPECT_EQ(ErrorOf(model, "C:\\SP: \"1\"\\new|file.txt"), kErrBadFileName);
+  EXPECT_EQ(ErrorOf(model, "C:\\missing\\what?.txt"), kErrBadFileName);
+  // "/" never names a host entry, wherever it stands.
+  mkdir((temp.drive_c() + "/a").c_str(), 0755);
+  EXPECT_EQ(ErrorOf(model, "C:\\a/"), kErrBadFileName);
+}
+
 TEST(DriveModelTest, PathsThatNameNoUsableDriveAreNotFound) {
   TempPrefix temp;
   DriveModel model(temp.path());
