@@ -39,10 +39,11 @@ int PosixFileSystem::GetAttr(const std::string& path) {
   int bits = AttributesOf(host, StatExisting(host));
   // A symbolic link is reported as Windows reports a junction, so that a
   // tree listing does not follow a link that leads back into the tree. A
-  // drive's root ("C:\") is the prefix's drive link itself and stays plain.
+  // drive's root ("C:\", also as "C:\Folder\..") is the prefix's drive
+  // link itself and stays plain.
   struct stat link_st;
-  if (path.size() > 3 && lstat(host.c_str(), &link_st) == 0 &&
-      S_ISLNK(link_st.st_mode)) {
+  if (host != drives_.ToHost(path.substr(0, 2)) &&
+      lstat(host.c_str(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
     bits |= kAttrReparsePoint;
   }
   return bits;

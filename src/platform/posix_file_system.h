@@ -54,9 +54,11 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
 
  private:
-  // The names of a pattern search in `host_folder`, filtered and sorted.
+  // The names of a pattern search in `host_folder`, filtered and sorted;
+  // "." and ".." only `with_dot_entries` (a drive's root has none).
   std::vector<std::string> SearchFolder(const std::string& host_folder,
-                                        const std::string& pattern, int mask);
+                                        const std::string& pattern, int mask,
+                                        bool with_dot_entries);
   // The name a plain-path search gives, or "".
   std::string SearchOne(const std::string& host_path, int mask);
 

@@ -42,7 +42,7 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   found_.clear();
   next_ = 0;
   // An unusable drive fails the search as a whole.
-  drives_.ToHost(path.substr(0, 2));
+  const std::string drive_root = drives_.ToHost(path.substr(0, 2));
   size_t slash = path.find_last_of('\\');
   if (slash == std::string::npos) {
     drives_.ToHost(path);  // "C:foo" names no folder: 76
@@ -61,7 +61,9 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
 
   if (IsWildcardPattern(last)) {
     if (IsBadPattern(last)) throw RunError::Of(kErrBadFileName);
-    found_ = SearchFolder(host_folder, last, mask);
+    // The root of a drive has no "." and ".." entries, as on NTFS.
+    found_ = SearchFolder(host_folder, last, mask,
+                          /*with_dot_entries=*/host_folder != drive_root);
   } else {
     std::string host;
     try {
@@ -70,6 +72,9 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
       if (e.number() == kErrPathNotFound) return "";
       throw;
     }
+    // "C:\." or "C:\Folder\.." comes to the drive's root, which is no
+    // entry of any folder.
+    if (host == drive_root) return "";
     std::string name = SearchOne(host, mask);
     if (!name.empty()) found_.push_back(name);
   }
@@ -82,7 +87,8 @@ std::string PosixFileSystem::DirNext() {
 }
 
 std::vector<std::string> PosixFileSystem::SearchFolder(
-    const std::string& host_folder, const std::string& pattern, int mask) {
+    const std::string& host_folder, const std::string& pattern, int mask,
+    bool with_dot_entries) {
   std::vector<std::string> names;
   DIR* dir = opendir(host_folder.c_str());
   if (dir == nullptr) return names;  // missing folder: nothing found
@@ -90,7 +96,9 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
     std::string name = entry->d_name;
     if (!WildcardMatches(pattern, name)) continue;
     if (name == "." || name == "..") {
-      if ((mask & kAttrDirectory) != 0) names.push_back(name);
+      if (with_dot_entries && (mask & kAttrDirectory) != 0) {
+        names.push_back(name);
+      }
       continue;
     }
     int attributes = EntryAttributes(host_folder, name);

@@ -99,6 +99,18 @@ TEST_F(DirTest, PlainPathsTestOneEntry) {
   EXPECT_EQ(fs_.Dir("C:\\T\\", 31), "");
 }
 
+TEST_F(DirTest, DriveRootHasNoDotEntriesAndNoName) {
+  // As on NTFS (and under Wine): the root of a drive lists no "." and "..",
+  // and a plain path that comes to the root names no entry.
+  EXPECT_EQ(All("C:\\*.*", 16), (List{"T"}));
+  EXPECT_EQ(All("C:\\T\\..\\*.*", 31), (List{"T"}));
+  EXPECT_EQ(All("C:\\T\\Sub\\..\\*", 16).front(), ".");
+  EXPECT_EQ(fs_.Dir("C:\\T\\..", 31), "");
+  EXPECT_EQ(fs_.Dir("C:\\.", 31), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\Sub\\..", 16), "T");
+  EXPECT_EQ(fs_.GetAttr("C:\\T\\.."), kAttrDirectory);
+}
+
 TEST_F(DirTest, MissingFoldersGiveNothingUnmappedDrivesThrow) {
   EXPECT_EQ(fs_.Dir("C:\\Missing\\*.*", 31), "");
   EXPECT_EQ(fs_.Dir("C:\\Missing\\x.txt", 31), "");

@@ -136,9 +136,7 @@ TEST_F(TornCopyTest, AFailureHalfwayLeavesTheOldTargetWhole) {
   EXPECT_EQ(CopyInChild("C:\\target", 64 * 1024), kErrDiskFull);
   EXPECT_EQ(TempPrefix::Read(temp_.drive_c() + "/target"), "old target");
   PosixFileSystem fs(drives_);
-  EXPECT_EQ(fs.Dir("C:\\*.*", 31), ".");
-  EXPECT_EQ(fs.DirNext(), "..");
-  EXPECT_EQ(fs.DirNext(), "big");
+  EXPECT_EQ(fs.Dir("C:\\*.*", 31), "big");
   EXPECT_EQ(fs.DirNext(), "target");
   EXPECT_EQ(fs.DirNext(), "");  // no temporary file left behind
 }
