@@ -34,7 +34,8 @@ void FillWith(QWidget* widget, const QColor& colour) {
 }
 
 // The top-level window. Closing it (a window manager's close, Alt+F4) is the
-// exit button's click, so that the program still ends one way only.
+// exit button's click while that button is shown, so that the program still
+// ends one way only; without it (the unattended modes) the window stays.
 class MainWidget : public QWidget {
  public:
   std::function<void()> on_close;
@@ -86,7 +87,9 @@ QtWindow::QtWindow(QtWindowOptions options)
   tppx_y_ = TwipsPerPixel(screen ? screen->logicalDotsPerInchY() : 96);
 
   auto main = std::make_unique<MainWidget>();
-  main->on_close = [this] { OnClick(1); };
+  main->on_close = [this] {
+    if (control(ControlId::kTaste1).Visible()) OnClick(1);
+  };
   main_ = std::move(main);
   main_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   main_->setWindowTitle(QStringLiteral("Rolvex"));

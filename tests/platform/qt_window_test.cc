@@ -146,6 +146,18 @@ TEST_F(QtWindowTest, ButtonClickReachesTheHandlerWithItsIndex) {
   EXPECT_THAT(clicks, ::testing::ElementsAre(1, 0));
 }
 
+TEST_F(QtWindowTest, ClosingTheWindowPressesTheExitButtonOnlyWhenShown) {
+  // An unattended run has no exit button, and closing its window (Alt+F4)
+  // must not end the run as that button would.
+  std::vector<int> clicks;
+  window_.SetClickHandler([&](int index) { clicks.push_back(index); });
+  window_.widget()->close();
+  EXPECT_TRUE(clicks.empty());
+  window_.control(ControlId::kTaste1).SetVisible(true);
+  window_.widget()->close();
+  EXPECT_THAT(clicks, ::testing::ElementsAre(1));
+}
+
 TEST(DecodeAnsiTest, Utf8StaysAndWindows1252IsDecoded) {
   EXPECT_EQ(DecodeAnsi("Schlie\xc3\x9f"
                        "en"),
