@@ -24,12 +24,15 @@ void ParameterAufloesen(Installer& installer, std::string& text,
   for (std::string& entry : installer.command_args) entry.clear();
 
   text = TrimBlanks(text);
+  // Walks the text instead of cutting each word off its front, which would
+  // move the rest of a long command line once per word.
+  std::string::size_type rest = 0;
   for (std::string::size_type blank = text.find(' ');
-       blank != std::string::npos; blank = text.find(' ')) {
-    if (blank > 0) StoreWord(installer, text.substr(0, blank));
-    text.erase(0, blank + 1);
+       blank != std::string::npos; blank = text.find(' ', rest)) {
+    if (blank > rest) StoreWord(installer, text.substr(rest, blank - rest));
+    rest = blank + 1;
   }
-  text = TrimBlanks(text);
+  text = TrimBlanks(text.substr(rest));
   if (!text.empty()) StoreWord(installer, text);
 }
 

@@ -1,6 +1,7 @@
 // The command-line split and the mode it selects.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,21 @@ TEST(ParameterAufloesenLimitTest, WordsAfterTheTwentiethAreDropped) {
   EXPECT_EQ(rig.installer.arg_count, 20);
   EXPECT_EQ(rig.installer.command_args[0], "w1");
   EXPECT_EQ(rig.installer.command_args[19], "w20");
+}
+
+TEST(ParameterAufloesenLimitTest, MillionWordsSplitWithoutDelay) {
+  // A command line of a few megabytes, as a POSIX shell can pass one.
+  StartupRig rig;
+  std::string text = "1";
+  for (int i = 0; i < 1'000'000; ++i) text += " w";
+  text += "   end  ";
+  const auto start = std::chrono::steady_clock::now();
+  ParameterAufloesen(rig.installer, text, "Form_Load");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(rig.installer.arg_count, 20);
+  EXPECT_EQ(rig.installer.command_args[0], "1");
+  EXPECT_EQ(rig.installer.command_args[19], "w");
+  EXPECT_EQ(text, "end");  // what is left after the last blank
 }
 
 TEST(ParameterAufloesenLimitTest, ASecondSplitStartsAfresh) {
