@@ -204,11 +204,13 @@ TEST(TextAusgabeFittingTest, LongErrorTextIsFittedWithFewMeasurements) {
   LineMeasuringWindow window;
   ReportingState state{profiles, environment, files, window};
 
+  state.log_file_path = "C:\\QueltServicePack.log";
   const std::string message = "Error: " + std::string(100000, 'e');
   TextAusgabe(state, message, false, "x");
   EXPECT_EQ(state.status_lines.back(), message.substr(0, 34) + "...");
   // Not one measurement of a long text per dropped character.
   EXPECT_LT(window.measurements, 100);
+  ASSERT_EQ(files.lines.size(), 1u);
   EXPECT_EQ(files.lines.back().text, message);
 }
 
