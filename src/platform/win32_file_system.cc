@@ -48,6 +48,19 @@ bool NamesMissingDrive(const std::string& path) {
   return GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR;
 }
 
+// True when the folder a search looks in does not exist as a folder: it is
+// missing, or a file stands where it should be. Windows reports that case
+// as "path not found", Wine as an invalid name; either way the search finds
+// nothing.
+bool SearchFolderIsMissing(const std::string& path) {
+  std::size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos) return false;
+  std::string folder = path.substr(0, slash + 1);
+  DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES ||
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -130,6 +143,7 @@ std::string Win32FileSystem::Dir(const std::string& path, int mask) {
   if (search == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     if (IsMissing(error) || error == ERROR_NO_MORE_FILES) return "";
+    if (SearchFolderIsMissing(path)) return "";
     throw RunErrorOfWin32(error);
   }
   do {

@@ -11,6 +11,8 @@
 //   is called (Windows refuses it; Wine, and a process running as root under
 //   Wine, would overwrite it).
 // - Kill of a read-only file fails with 70 likewise.
+// - Dir finds nothing ("") when the folder it searches is missing or is a
+//   file, whatever error the system gives for it (Wine: an invalid name).
 #ifndef ROLVEX_PLATFORM_WIN32_FILE_SYSTEM_H_
 #define ROLVEX_PLATFORM_WIN32_FILE_SYSTEM_H_
 

@@ -112,6 +112,11 @@ TEST_F(Win32FileSystemTest, DirOfPlainPathTestsThatEntry) {
   EXPECT_EQ(fs_.Dir(dir_ / "Folder", 16), "Folder");
   EXPECT_EQ(fs_.Dir(dir_ / "nothing", 31), "");
   EXPECT_EQ(fs_.Dir(dir_ / "nothing\\*.*", 31), "");
+  // A file where the folder should be: no such folder, so nothing is found
+  // (Wine reports an invalid name there).
+  EXPECT_EQ(fs_.Dir(dir_ / "Data.bin\\*.*", 31), "");
+  EXPECT_EQ(fs_.Dir(dir_ / "Data.bin\\x", 16), "");
+  EXPECT_EQ(fs_.Dir(dir_ / "Data.bin\\Sub\\x.txt", 15), "");
 }
 
 TEST_F(Win32FileSystemTest, DirOnDriveThatDoesNotExistFails) {
