@@ -35,6 +35,7 @@
 #include "platform/posix_process_runner.h"
 #include "platform/posix_profile_store.h"
 #include "platform/posix_restart_scheduler.h"
+#include "platform/posix_signals.h"
 #include "platform/run_error.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
@@ -203,6 +204,7 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context,
 
 int main(int argc, char** argv) {
   using namespace rolvex;
+  SurviveClosedOutput();
   const std::string command_line = JoinArguments(argc, argv);
   try {
     const DriveModel drives = DriveModel::FromEnvironment();
