@@ -18,29 +18,5 @@ if [[ ! -x "$ROLVEX_BIN" ]]; then
   exit 2
 fi
 
-scripts=()
-if (($#)); then
-  for name in "$@"; do scripts+=("$here/${name%.sh}.sh"); done
-else
-  scripts=("$here"/scenario_*.sh "$here"/linux_scenario_*.sh)
-fi
-
-passed=0
-failed=0
-for script in "${scripts[@]}"; do
-  [[ -e "$script" ]] || continue
-  name=$(basename "$script" .sh)
-  started=$SECONDS
-  if E2E_TMP="" bash "$script" 2>"/tmp/rolvex-e2e-$name.$$.err"; then
-    echo "PASS $name ($((SECONDS - started)) s)"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name ($((SECONDS - started)) s)"
-    sed 's/^/  /' "/tmp/rolvex-e2e-$name.$$.err"
-    failed=$((failed + 1))
-  fi
-  rm -f "/tmp/rolvex-e2e-$name.$$.err"
-done
-
-echo "$passed passed, $failed failed"
-((failed == 0))
+source "$here/run_scenarios.sh"
+run_scenarios linux "$@"

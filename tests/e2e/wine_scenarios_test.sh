@@ -21,30 +21,5 @@ if [[ ! -f "$ROLVEX_EXE" ]]; then
   exit 2
 fi
 
-scripts=()
-if (($#)); then
-  for name in "$@"; do scripts+=("$here/${name%.sh}.sh"); done
-else
-  scripts=("$here"/scenario_*.sh "$here"/wine_scenario_*.sh)
-fi
-
-passed=0
-failed=0
-for script in "${scripts[@]}"; do
-  [[ -e "$script" ]] || continue
-  name=$(basename "$script" .sh)
-  started=$SECONDS
-  err=$(mktemp "/tmp/rolvex-e2e-$name.XXXXXX")
-  if E2E_TMP="" bash "$script" 2>"$err"; then
-    echo "PASS $name ($((SECONDS - started)) s)"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name ($((SECONDS - started)) s)"
-    sed 's/^/  /' "$err"
-    failed=$((failed + 1))
-  fi
-  rm -f "$err"
-done
-
-echo "$passed passed, $failed failed"
-((failed == 0))
+source "$here/run_scenarios.sh"
+run_scenarios wine "$@"
