@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include "platform/background_bitmap.h"
@@ -143,6 +144,29 @@ TEST_F(QtWindowTest, ButtonClickReachesTheHandlerWithItsIndex) {
   window_.SetClickHandler([&](int index) { clicks.push_back(index); });
   static_cast<QPushButton*>(WidgetOf(ControlId::kTaste1))->click();
   static_cast<QPushButton*>(WidgetOf(ControlId::kTaste0))->click();
+  EXPECT_THAT(clicks, ::testing::ElementsAre(1, 0));
+}
+
+TEST_F(QtWindowTest, DoEventsRunsQueuedClicksInsideTheCall) {
+  std::vector<int> clicks;
+  window_.SetClickHandler([&](int index) { clicks.push_back(index); });
+  window_.control(ControlId::kTaste0).SetVisible(true);
+  window_.control(ControlId::kTaste1).SetVisible(true);
+  window_.Show();
+  for (ControlId id : {ControlId::kTaste1, ControlId::kTaste0}) {
+    QWidget* button = WidgetOf(id);
+    const QPointF at(5, 5);
+    const QPointF global = button->mapToGlobal(at);
+    QCoreApplication::postEvent(
+        button,
+        new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  }
+  EXPECT_TRUE(clicks.empty());
+  window_.DoEvents();
   EXPECT_THAT(clicks, ::testing::ElementsAre(1, 0));
 }
 
