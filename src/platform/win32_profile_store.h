@@ -7,6 +7,12 @@
 // result on both. Writing into a read-only file fails on Windows; Wine
 // running as root would rewrite it, so a read-only file is refused here
 // first.
+//
+// The system function writes line breaks as they are: a value holding one
+// would add lines, even sections, of its own. So nothing is written (false)
+// for a line break in the section, key or value, an empty section or key,
+// a "]" in the section or a "=" in the key (the line would read back as
+// another entry), the same entries the POSIX store refuses.
 #ifndef ROLVEX_PLATFORM_WIN32_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_WIN32_PROFILE_STORE_H_
 

@@ -69,6 +69,28 @@ TEST_F(Win32ProfileStoreTest, WriteCreatesReplacesAndKeepsTheRest) {
   EXPECT_FALSE(store_.WriteString("S", "K", "v", dir_ / "no\\e.ini"));
 }
 
+TEST_F(Win32ProfileStoreTest, EntriesThatWouldReadBackAsOthersAreNotWritten) {
+  // The system function writes a line break as it is, so a value could add
+  // a section of its own to the PC's ini file; such writes fail instead.
+  const std::string before = "[S]\r\nK=old\r\n";
+  dir_.Write("e.ini", before);
+  const std::string f = dir_ / "e.ini";
+  EXPECT_FALSE(store_.WriteString("S", "K", "a\r\n[X]\r\ny=1", f));
+  EXPECT_FALSE(store_.WriteString("S", "K", "a\nb", f));
+  EXPECT_FALSE(store_.WriteString("S\r", "K", "v", f));
+  EXPECT_FALSE(store_.WriteString("S", "K\n", "v", f));
+  EXPECT_FALSE(store_.WriteString("T]U", "K", "v", f));
+  EXPECT_FALSE(store_.WriteString("S", "k2=z", "v", f));
+  EXPECT_FALSE(store_.WriteString("S", "[k]", "v", f));
+  EXPECT_FALSE(store_.WriteString("S", "  ", "v", f));
+  EXPECT_FALSE(store_.WriteString("", "K", "v", f));
+  EXPECT_EQ(dir_.Read("e.ini"), before);
+  EXPECT_EQ(Get("X", "y", f), "");
+  // What follows a NUL is no part of a name or value.
+  EXPECT_TRUE(store_.WriteString("S", "K", std::string("new\0\r\n[X]", 9), f));
+  EXPECT_EQ(Get("S", "K", f), "new");
+}
+
 TEST_F(Win32ProfileStoreTest, ReadOnlyFileIsLeftAlone) {
   dir_.Write("ro.ini", "[S]\r\nK=old\r\n");
   SetFileAttributesA((dir_ / "ro.ini").c_str(), FILE_ATTRIBUTE_READONLY);
