@@ -55,7 +55,11 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   try {
     host_folder = drives_.ToHost(path.substr(0, slash + 1));
   } catch (const RunError& e) {
-    if (e.number() == kErrPathNotFound) return "";  // a file on the way
+    // A file on the way, or a folder name that no folder can have: either
+    // way the folder is missing.
+    if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
+      return "";
+    }
     throw;
   }
 

@@ -115,6 +115,9 @@ TEST_F(DirTest, MissingFoldersGiveNothingUnmappedDrivesThrow) {
   EXPECT_EQ(fs_.Dir("C:\\Missing\\*.*", 31), "");
   EXPECT_EQ(fs_.Dir("C:\\Missing\\x.txt", 31), "");
   EXPECT_EQ(fs_.Dir("C:\\T\\a.txt\\*.*", 31), "");  // a file on the way
+  // A folder whose name Windows refuses cannot exist: nothing is found.
+  EXPECT_EQ(fs_.Dir("C:\\T\\a|b\\*.*", 31), "");
+  EXPECT_EQ(fs_.Dir("C:\\T\\a*b\\x.txt", 31), "");
   EXPECT_EQ(ErrorNumberOf([&] { fs_.Dir("Q:\\*.*", 31); }), kErrPathNotFound);
   EXPECT_EQ(ErrorNumberOf([&] { fs_.Dir("T\\*.*", 31); }), kErrPathNotFound);
   EXPECT_EQ(ErrorNumberOf([&] { fs_.Dir("C:\\T\\a|b*", 31); }),
