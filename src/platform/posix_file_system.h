@@ -9,7 +9,8 @@
 //   or runs through a file; 52 for a name Windows refuses ("/", "*", ...).
 // - Dir: "" for a missing folder (also a file where the folder should be,
 //   or a folder name Windows refuses); 76 only for the drive itself; 52 for
-//   a bad pattern or a bad name of the entry sought.
+//   a bad pattern or a bad name of the entry sought; 70 for a folder that
+//   may not be read or searched (never taken for an empty one).
 // - GetAttr / SetAttr: 53 missing. SetAttr: 70 when hidden, system or a
 //   folder's read-only must be stored on a file system without extended
 //   attributes (archive alone is then dropped without a word). A name that

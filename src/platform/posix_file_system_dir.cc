@@ -1,5 +1,6 @@
 // Directory search of PosixFileSystem: Dir and DirNext.
 #include <dirent.h>
+#include <errno.h>
 #include <string.h>
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 
 #include "platform/posix_directory_search.h"
 #include "platform/posix_dos_attributes.h"
+#include "platform/posix_errors.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_host_path.h"
 #include "platform/run_error.h"
@@ -26,13 +28,25 @@ bool IsBadPattern(const std::string& pattern) {
   return false;
 }
 
+// Whether a failed stat means that nothing usable is there: no entry, or a
+// link that leads nowhere (or round in a loop). Any other failure (no right
+// to look into the folder, above all) is an error of the search.
+bool NothingThere(int err) {
+  return err == ENOENT || err == ENOTDIR || err == ELOOP;
+}
+
 // The attributes of the entry `name` of `folder`, or -1 for an entry that
 // cannot be used: a link that leads nowhere is not listed, since reading its
-// attributes afterwards would fail and stop a whole tree listing.
-int EntryAttributes(const std::string& folder, const std::string& name) {
+// attributes afterwards would fail and stop a whole tree listing. Sets `err`
+// for a failure that is no such link.
+int EntryAttributes(const std::string& folder, const std::string& name,
+                    int& err) {
   std::string path = folder == "/" ? "/" + name : folder + "/" + name;
   struct stat st;
-  if (!StatFollow(path, st)) return -1;
+  if (!StatFollow(path, st)) {
+    if (!NothingThere(errno)) err = errno;
+    return -1;
+  }
   return HostAttributes(path, name, st);
 }
 
@@ -95,7 +109,13 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
     bool with_dot_entries) {
   std::vector<std::string> names;
   DIR* dir = opendir(host_folder.c_str());
-  if (dir == nullptr) return names;  // missing folder: nothing found
+  if (dir == nullptr) {
+    // A missing folder holds nothing; one that may not be read is no empty
+    // folder (Windows denies the search as well).
+    if (NothingThere(errno)) return names;
+    throw ErrnoError(errno, kErrPathNotFound);
+  }
+  int err = 0;
   while (struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (!WildcardMatches(pattern, name)) continue;
@@ -105,17 +125,22 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
       }
       continue;
     }
-    int attributes = EntryAttributes(host_folder, name);
+    int attributes = EntryAttributes(host_folder, name, err);
+    if (err != 0) break;
     if (attributes >= 0 && PassesMask(attributes, mask)) names.push_back(name);
   }
   closedir(dir);
+  if (err != 0) throw ErrnoError(err, kErrFileNotFound);
   SortNtfs(names);
   return names;
 }
 
 std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask) {
   struct stat st;
-  if (!StatFollow(host_path, st)) return "";
+  if (!StatFollow(host_path, st)) {
+    if (NothingThere(errno)) return "";
+    throw ErrnoError(errno, kErrFileNotFound);
+  }
   std::string name = HostName(host_path);
   if (name.empty()) return "";  // the root of Z: has no name of its own
   return PassesMask(HostAttributes(host_path, name, st), mask) ? name : "";

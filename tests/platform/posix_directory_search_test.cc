@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,52 @@ TEST_F(DirTest, EveryNameASearchGivesCanBeAddressed) {
   }
   EXPECT_EQ(fs_.GetAttr("C:\\T\\SP: \"1\""), kAttrDirectory);
   EXPECT_EQ(fs_.Dir("C:\\T\\sp: \"1\"", 16), "SP: \"1\"");
+}
+
+// Runs `body` in a child process as a user who is not root (root may read
+// every folder), with the prefix open to that user.
+int AsOrdinaryUser(const TempPrefix& temp, const std::function<int()>& body) {
+  chmod(temp.path().c_str(), 0755);
+  return RunInChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+      return 100;
+    }
+    return body();
+  });
+}
+
+TEST(DirAccessTest, AFolderThatCannotBeReadIsAnErrorNotAnEmptyFolder) {
+  // A tree listing must not pass over a folder it may not read as if it
+  // were empty: its files would be left out without a word.
+  TempPrefix temp;
+  DriveModel drives(temp.path());
+  const std::string c = temp.drive_c();
+  mkdir((c + "/Locked").c_str(), 0755);
+  TempPrefix::Write(c + "/Locked/a.txt", "a");
+  chmod((c + "/Locked").c_str(), 0);
+  mkdir((c + "/NoSearch").c_str(), 0755);
+  TempPrefix::Write(c + "/NoSearch/b.txt", "b");
+  chmod((c + "/NoSearch").c_str(), 0444);
+  const int status = AsOrdinaryUser(temp, [&] {
+    PosixFileSystem fs(drives);
+    int result = 0;
+    if (ErrorNumberOf([&] { fs.Dir("C:\\Locked\\*.*", 31); }) !=
+        kErrPermissionDenied) {
+      result |= 1;
+    }
+    if (ErrorNumberOf([&] { fs.Dir("C:\\NoSearch\\*.*", 31); }) !=
+        kErrPermissionDenied) {
+      result |= 2;
+    }
+    if (ErrorNumberOf([&] { fs.Dir("C:\\NoSearch\\b.txt", 15); }) !=
+        kErrPermissionDenied) {
+      result |= 4;
+    }
+    // The folders themselves are listed as usual.
+    if (fs.Dir("C:\\*.*", 16) != "Locked") result |= 8;
+    return result;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST(NtfsOrderTest, SortsAsNtfsLists) {
