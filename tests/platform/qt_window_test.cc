@@ -147,6 +147,17 @@ TEST_F(QtWindowTest, ButtonClickReachesTheHandlerWithItsIndex) {
   EXPECT_THAT(clicks, ::testing::ElementsAre(1, 0));
 }
 
+TEST_F(QtWindowTest, ExitButtonHoldsTheFocusFirstThenStart) {
+  window_.control(ControlId::kTaste0).SetVisible(true);
+  window_.control(ControlId::kTaste1).SetVisible(true);
+  window_.Show();
+  window_.DoEvents();
+  QWidget* exit_button = WidgetOf(ControlId::kTaste1);
+  QWidget* start_button = WidgetOf(ControlId::kTaste0);
+  EXPECT_EQ(window_.widget()->focusWidget(), exit_button);
+  EXPECT_EQ(exit_button->nextInFocusChain(), start_button);
+}
+
 TEST_F(QtWindowTest, DoEventsRunsQueuedClicksInsideTheCall) {
   std::vector<int> clicks;
   window_.SetClickHandler([&](int index) { clicks.push_back(index); });
