@@ -1,51 +1,37 @@
-# Helpers that turn a folder of sources into a library or a test program.
-#
-# Sources are found by name so that adding a file needs no CMake edit:
-#   src/<layer>/*.cc            portable code of the layer
-#   src/platform/posix_*.cc     POSIX backends (Linux build only)
-#   src/platform/win32_*.cc     Win32 backends (Windows build only)
-#   src/platform/qt_*.cc        the Qt window (Linux build with Qt only)
-#   src/shell/main_*.cc         program entry points, never in a library
-#   tests/<layer>/*_test.cc     tests, with the same prefixes
+# Helpers for the libraries and test programs. Every source is named in the
+# CMakeLists.txt of its folder: a renamed or missing file breaks the build
+# instead of silently dropping a program or a test.
 
-set(ROLVEX_BACKEND_PREFIXES posix_ win32_ qt_)
+# A static library of `sources` that sees the src/ folder and links `deps`.
+#   rolvex_library(name SOURCES a.cc b.cc DEPS lib ...)
+function(rolvex_library name)
+  cmake_parse_arguments(arg "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${arg_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${arg_DEPS})
+endfunction()
 
-# Lists the portable .cc files of `dir` (no backend prefix, no main_) into var.
-function(rolvex_portable_sources var dir)
-  file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cc")
-  set(result "")
-  foreach(f IN LISTS all)
-    get_filename_component(name "${f}" NAME)
-    set(keep TRUE)
-    foreach(p IN LISTS ROLVEX_BACKEND_PREFIXES ITEMS main_)
-      string(FIND "${name}" "${p}" pos)
-      if(pos EQUAL 0)
-        set(keep FALSE)
-      endif()
-    endforeach()
-    if(keep)
-      list(APPEND result "${f}")
+# A GoogleTest program of `sources`, linking `deps`, registered with ctest.
+#   rolvex_test_program(name SOURCES a_test.cc ... DEPS lib ...
+#                       [ENVIRONMENT VAR=value ...])
+# Under Wine each program is one test: discovery would start Wine once per
+# test name at build time.
+function(rolvex_test_program name)
+  cmake_parse_arguments(arg "" "" "SOURCES;DEPS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
+                        ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${arg_DEPS} GTest::gtest_main
+                        GTest::gmock)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    if(arg_ENVIRONMENT)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "${arg_ENVIRONMENT}")
     endif()
-  endforeach()
-  set(${var} "${result}" PARENT_SCOPE)
-endfunction()
-
-# Lists the .cc files of `dir` whose names start with `prefix` into var.
-function(rolvex_prefixed_sources var dir prefix)
-  file(GLOB result CONFIGURE_DEPENDS "${dir}/${prefix}*.cc")
-  set(${var} "${result}" PARENT_SCOPE)
-endfunction()
-
-# A static library of `sources` (an interface library while a layer has no
-# .cc file yet), seeing the src/ folder and linking `deps`.
-function(rolvex_library name sources deps)
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${deps})
+  elseif(arg_ENVIRONMENT)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "${arg_ENVIRONMENT}")
   else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${deps})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

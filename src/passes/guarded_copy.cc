@@ -122,7 +122,7 @@ void ExFileCopy(PassState& state, const std::string& source_path,
                 const std::string& target_path, const std::string& call_path) {
   const std::string location = call_path + ".ExFileCopy";
   if (state.cancel_sp) return;
-  if (UpperCase(target_path).find("SYSTEM32\\") != std::string::npos) {
+  if (AsciiUpperCase(target_path).find("SYSTEM32\\") != std::string::npos) {
     CopyOrReplaceAtRestart(state, source_path, target_path, location);
     return;
   }

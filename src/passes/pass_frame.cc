@@ -5,7 +5,7 @@
 #include "passes/file_tree.h"
 #include "reporting/progress_bar.h"
 #include "reporting/text_output.h"
-#include "settings/directory_parameters.h"
+#include "settings/ersetze_environment.h"
 #include "settings/language_texts.h"
 
 namespace rolvex {

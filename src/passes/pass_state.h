@@ -6,22 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/process_runner.h"
-#include "platform/restart_scheduler.h"
+#include "platform/exit_status.h"
 #include "reporting/reporting_state.h"
 
 namespace rolvex {
-
-// How the program's end tells an unattended rollout what happened.
-enum ExitStatus : int {
-  kExitCompleted = 0,           // run completed, no failure reported
-  kExitCompletedWithFailures = 1,
-  kExitByExitButton = 2,        // exit button, before or during a run
-  kExitAborted = 3,             // operator's Abort; the cancel latch is set
-  kExitLatchSet = 4,            // start refused: the cancel latch was set
-  kExitRestartScheduled = 3010  // completed; a replacement awaits a restart
-};
 
 struct FileEntry {
   std::string file_name;  // empty for a folder
@@ -31,13 +19,11 @@ struct FileEntry {
 };
 
 struct PassState : ReportingState {
-  PassState(ProfileStore& profiles, Environment& environment,
-            FileSystem& files, Window& window, ProcessRunner& processes,
-            RestartScheduler& restarts, Clock& clock)
-      : ReportingState(profiles, environment, files, window),
-        processes(processes),
-        restarts(restarts),
-        clock(clock) {}
+  explicit PassState(const PlatformParts& parts)
+      : ReportingState(parts),
+        processes(parts.processes),
+        restarts(parts.restarts),
+        clock(parts.clock) {}
 
   ProcessRunner& processes;
   RestartScheduler& restarts;

@@ -6,16 +6,13 @@
 #include <array>
 #include <string>
 
-#include "platform/file_system.h"
-#include "platform/window.h"
 #include "settings/settings_state.h"
 
 namespace rolvex {
 
 struct ReportingState : SettingsState {
-  ReportingState(ProfileStore& profiles, Environment& environment,
-                 FileSystem& files, Window& window)
-      : SettingsState(profiles, environment), files(files), window(window) {}
+  explicit ReportingState(const PlatformParts& parts)
+      : SettingsState(parts), files(parts.files), window(parts.window) {}
 
   FileSystem& files;
   Window& window;

@@ -1,5 +1,7 @@
 #include "settings/ini_access.h"
 
+#include "platform/rules/ascii_text.h"
+
 namespace rolvex {
 namespace {
 
@@ -33,11 +35,7 @@ bool LoadIniBoolean(SettingsState& state, const std::string& section,
                     const std::string& call_path) {
   std::string value =
       LoadIniString(state, section, key, file, call_path + ".LoadIniBoolean");
-  // ASCII letters only: the answer must not depend on the locale.
-  for (char& c : value) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return value == "TRUE";
+  return AsciiUpperCase(value) == "TRUE";
 }
 
 void SaveIni(SettingsState& state, const std::string& value,

@@ -6,8 +6,7 @@
 #include <array>
 #include <string>
 
-#include "platform/environment.h"
-#include "platform/profile_store.h"
+#include "platform/platform_parts.h"
 
 namespace rolvex {
 
@@ -30,8 +29,8 @@ class DirectoryParameters {
 };
 
 struct SettingsState {
-  SettingsState(ProfileStore& profiles, Environment& environment)
-      : profiles(profiles), environment(environment) {}
+  explicit SettingsState(const PlatformParts& parts)
+      : profiles(parts.profiles), environment(parts.environment) {}
 
   ProfileStore& profiles;
   Environment& environment;

@@ -9,7 +9,7 @@
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/text_output.h"
-#include "settings/directory_parameters.h"
+#include "settings/ersetze_environment.h"
 #include "settings/language_texts.h"
 
 namespace rolvex {

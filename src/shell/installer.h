@@ -10,17 +10,6 @@
 
 namespace rolvex {
 
-// The platform parts a program hands to the installer.
-struct PlatformParts {
-  FileSystem& files;
-  ProfileStore& profiles;
-  Environment& environment;
-  ProcessRunner& processes;
-  RestartScheduler& restarts;
-  Window& window;
-  Clock& clock;
-};
-
 // Screen metrics, measured once at start-up.
 struct ScreenMetrics {
   float twips_per_pixel_x = 15;
@@ -32,9 +21,7 @@ struct ScreenMetrics {
 };
 
 struct Installer : PassState {
-  explicit Installer(const PlatformParts& parts)
-      : PassState(parts.profiles, parts.environment, parts.files,
-                  parts.window, parts.processes, parts.restarts, parts.clock) {}
+  explicit Installer(const PlatformParts& parts) : PassState(parts) {}
 
   // The words of the command line, entries 1 to 20 at indices 0 to 19.
   std::array<std::string, 20> command_args;

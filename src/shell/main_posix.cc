@@ -27,15 +27,16 @@
 #include <iostream>
 #include <string>
 
-#include "platform/console_window.h"
-#include "platform/posix_clock.h"
-#include "platform/posix_drive_model.h"
-#include "platform/posix_environment.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_process_runner.h"
-#include "platform/posix_profile_store.h"
-#include "platform/posix_restart_scheduler.h"
-#include "platform/posix_signals.h"
+#include "platform/console/console_window.h"
+#include "platform/exit_status.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_drive_model.h"
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_process_runner.h"
+#include "platform/posix/posix_profile_store.h"
+#include "platform/posix/posix_restart_scheduler.h"
+#include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
@@ -46,14 +47,11 @@
 
 #include <QApplication>
 
-#include "platform/qt_window.h"
+#include "platform/qt/qt_window.h"
 #endif
 
 namespace rolvex {
 namespace {
-
-constexpr int kExitFailure = 1;
-constexpr int kExitByExitButton = 2;
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <iostream>
 
-#include "platform/posix_drive_model.h"
-#include "platform/posix_restart_scheduler.h"
+#include "platform/posix/posix_drive_model.h"
+#include "platform/posix/posix_restart_scheduler.h"
 #include "platform/run_error.h"
 
 int main(int argc, char** argv) {

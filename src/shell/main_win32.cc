@@ -4,14 +4,14 @@
 // program there, in the interactive mode the loop waits for the buttons.
 #include <exception>
 
-#include "platform/win32_api.h"
-#include "platform/win32_clock.h"
-#include "platform/win32_environment.h"
-#include "platform/win32_file_system.h"
-#include "platform/win32_process_runner.h"
-#include "platform/win32_profile_store.h"
-#include "platform/win32_restart_scheduler.h"
-#include "platform/win32_window.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_environment.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_process_runner.h"
+#include "platform/win32/win32_profile_store.h"
+#include "platform/win32/win32_restart_scheduler.h"
+#include "platform/win32/win32_window.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
 

@@ -1,12 +1,14 @@
 #include "shell/startup.h"
 
-#include <cctype>
 #include <string>
 
 #include "passes/pass_state.h"
+#include "platform/rules/ascii_text.h"
 #include "settings/directory_parameters.h"
+#include "settings/ersetze_environment.h"
 #include "settings/ini_access.h"
 #include "shell/installation.h"
+#include "shell/parameter_aufloesen.h"
 #include "shell/screen_layout.h"
 
 namespace rolvex {
@@ -23,13 +25,6 @@ constexpr float kFrageLabelTop = 2100, kBalkenPictureTop = 1350;
 // PosObjekt as start-up calls it: scale all four lengths, fonts not below
 // 8 pt, reference 15 twips a pixel.
 constexpr int kMinFontSize = 8, kRefTwips = 15;
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return text;
-}
 
 std::string Resolve(Installer& installer, const std::string& text) {
   return ErsetzeEnvironment(installer, text, kCallPath);
@@ -115,7 +110,9 @@ void MakePanelTopmost(Installer& installer) {
 // computer's ini. Only letter case is ignored in the comparison.
 void HandOverVersion(Installer& installer) {
   const std::string pack_dir = Resolve(installer, "$ServicePackDir$");
-  if (Upper(installer.window.ProgramDirectory()) != Upper(pack_dir)) return;
+  if (AsciiUpperCase(installer.window.ProgramDirectory()) !=
+      AsciiUpperCase(pack_dir))
+    return;
   const std::string version =
       LoadIniString(installer, "ServicePack", "Version",
                     pack_dir + "\\ROLVEX.INI", kCallPath);

@@ -1,15 +1,11 @@
 #include "fakes/fake_settings.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/rules/ascii_text.h"
 
 namespace rolvex {
 namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::string Trim(const std::string& s) {
   auto first = s.find_first_not_of(" \t");
@@ -22,7 +18,8 @@ std::string Trim(const std::string& s) {
 std::string MemoryProfileStore::Id(const std::string& file,
                                    const std::string& section,
                                    const std::string& key) {
-  return Upper(file) + '\n' + Upper(Trim(section)) + '\n' + Upper(Trim(key));
+  return AsciiUpperCase(file) + '\n' + AsciiUpperCase(Trim(section)) + '\n' +
+         AsciiUpperCase(Trim(key));
 }
 
 std::string MemoryProfileStore::GetString(const std::string& section,
@@ -51,8 +48,8 @@ bool MemoryProfileStore::WriteString(const std::string& section,
                                      const std::string& value,
                                      const std::string& file) {
   writes.push_back({section, key, value, file});
-  if (std::find(failing_files.begin(), failing_files.end(), Upper(file)) !=
-      failing_files.end()) {
+  if (std::find(failing_files.begin(), failing_files.end(),
+                AsciiUpperCase(file)) != failing_files.end()) {
     return false;
   }
   auto first = value.find_first_not_of(' ');
@@ -62,8 +59,8 @@ bool MemoryProfileStore::WriteString(const std::string& section,
 }
 
 void MemoryProfileStore::Set(const std::string& file,
-                             const std::string& section,
-                             const std::string& key, const std::string& value) {
+                             const std::string& section, const std::string& key,
+                             const std::string& value) {
   values_[Id(file, section, key)] = value;
 }
 
@@ -81,12 +78,12 @@ bool MemoryProfileStore::Has(const std::string& file,
 }
 
 std::string FakeEnvironment::Get(const std::string& name) {
-  auto it = values_.find(Upper(name));
+  auto it = values_.find(AsciiUpperCase(name));
   return it == values_.end() ? "" : it->second;
 }
 
 void FakeEnvironment::Set(const std::string& name, const std::string& value) {
-  values_[Upper(name)] = value;
+  values_[AsciiUpperCase(name)] = value;
 }
 
 }  // namespace rolvex

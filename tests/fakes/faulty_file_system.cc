@@ -1,16 +1,10 @@
 #include "fakes/faulty_file_system.h"
 
+#include "platform/rules/ascii_text.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
 namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 class FaultyReader : public ItemReader {
  public:
@@ -36,13 +30,14 @@ class FaultyReader : public ItemReader {
 
 void FaultyFileSystem::Fail(const std::string& op, const std::string& path_part,
                             int number, int times) {
-  rules_.push_back({op, Upper(path_part), number, times});
+  rules_.push_back({op, AsciiUpperCase(path_part), number, times});
 }
 
 void FaultyFileSystem::Check(const std::string& op, const std::string& path) {
   for (Rule& rule : rules_) {
     if (rule.op != op || rule.times == 0) continue;
-    if (Upper(path).find(rule.path_part) == std::string::npos) continue;
+    if (AsciiUpperCase(path).find(rule.path_part) == std::string::npos)
+      continue;
     if (rule.times > 0) --rule.times;
     ++failures_;
     throw RunError::Of(rule.number, "FaultyFileSystem");

@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/buffer_item_reader.h"
+#include "platform/rules/ascii_text.h"
+#include "platform/rules/buffer_item_reader.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
 namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('\\');
@@ -29,7 +23,7 @@ bool PassesMask(const MemoryFileSystem::Node& node, int mask) {
 }  // namespace
 
 std::string MemoryFileSystem::Key(const std::string& path) {
-  std::string key = Upper(path);
+  std::string key = AsciiUpperCase(path);
   while (key.size() > 2 && key.back() == '\\') key.pop_back();
   return key;
 }
@@ -100,7 +94,8 @@ std::string MemoryFileSystem::Dir(const std::string& path, int mask) {
     std::vector<std::pair<std::string, std::string>> names;
     for (const auto& [node_key, node] : nodes_) {
       if (Parent(node_key) == folder && PassesMask(node, mask)) {
-        names.emplace_back(Upper(NameOf(node.path)), NameOf(node.path));
+        names.emplace_back(AsciiUpperCase(NameOf(node.path)),
+                           NameOf(node.path));
       }
     }
     std::sort(names.begin(), names.end());

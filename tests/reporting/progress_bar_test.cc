@@ -4,6 +4,7 @@
 
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
+#include "fakes/spare_parts.h"
 #include "platform/run_error.h"
 #include "reporting/log_only_file_system.h"
 
@@ -21,7 +22,8 @@ class BalkenTest : public ::testing::Test {
   FakeEnvironment environment;
   LogOnlyFileSystem files;  // the bar writes no log
   RecordingWindow window;   // frame 3600 twips wide, fill 15
-  ReportingState state{profiles, environment, files, window};
+  SpareParts spare;
+  ReportingState state{spare.With(profiles, environment, files, window)};
 };
 
 TEST_F(BalkenTest, FourEntriesFillAQuarterHalfThreeQuartersAndAll) {

@@ -10,6 +10,7 @@
 
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
+#include "fakes/spare_parts.h"
 #include "platform/run_error.h"
 #include "reporting/log_only_file_system.h"
 
@@ -33,7 +34,8 @@ class TextAusgabeTest : public ::testing::Test {
   FakeEnvironment environment;
   LogOnlyFileSystem files;
   RecordingWindow window;  // 100 twips a character, label 3600 twips wide
-  ReportingState state{profiles, environment, files, window};
+  SpareParts spare;
+  ReportingState state{spare.With(profiles, environment, files, window)};
 };
 
 TEST_F(TextAusgabeTest, EveryMessageIsLoggedUnchangedShownOrNot) {
@@ -167,7 +169,8 @@ TEST(TextAusgabeFittingTest, SameLineAsDroppingOneCharacterAtATime) {
   FakeEnvironment environment;
   LogOnlyFileSystem files;
   LineMeasuringWindow window;
-  ReportingState state{profiles, environment, files, window};
+  SpareParts spare;
+  ReportingState state{spare.With(profiles, environment, files, window)};
 
   // A line break lets a shorter beginning be wider than a longer one: the
   // 35 characters of the first line and the dots do not fit, the first line
@@ -202,7 +205,8 @@ TEST(TextAusgabeFittingTest, LongErrorTextIsFittedWithFewMeasurements) {
   FakeEnvironment environment;
   LogOnlyFileSystem files;
   LineMeasuringWindow window;
-  ReportingState state{profiles, environment, files, window};
+  SpareParts spare;
+  ReportingState state{spare.With(profiles, environment, files, window)};
 
   state.log_file_path = "C:\\QueltServicePack.log";
   const std::string message = "Error: " + std::string(100000, 'e');

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fakes/fake_settings.h"
+#include "fakes/spare_parts.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
@@ -23,7 +24,8 @@ class DirectoryParametersTest : public ::testing::Test {
 
   MemoryProfileStore profiles_;
   FakeEnvironment env_;
-  SettingsState state_{profiles_, env_};
+  SpareParts spare_;
+  SettingsState state_{spare_.With(profiles_, env_)};
 };
 
 TEST_F(DirectoryParametersTest, DefaultsFillRowsOneToEleven) {

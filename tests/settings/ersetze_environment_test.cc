@@ -1,3 +1,5 @@
+#include "settings/ersetze_environment.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -6,6 +8,8 @@
 #include <vector>
 
 #include "fakes/fake_settings.h"
+#include "fakes/spare_parts.h"
+#include "platform/rules/ascii_text.h"
 #include "settings/directory_parameters.h"
 
 namespace rolvex {
@@ -25,7 +29,8 @@ class ErsetzeEnvironmentTest : public ::testing::Test {
 
   MemoryProfileStore profiles_;
   FakeEnvironment env_;
-  SettingsState state_{profiles_, env_};
+  SpareParts spare_;
+  SettingsState state_{spare_.With(profiles_, env_)};
 };
 
 TEST_F(ErsetzeEnvironmentTest, ResolvesNamesWithoutRegardToCase) {
@@ -194,9 +199,7 @@ std::string Literal(const SettingsState& state, std::string s, int limit,
       if (candidate.size() != name.size()) continue;
       bool equal = true;
       for (std::size_t i = 0; i < name.size(); ++i) {
-        equal =
-            equal && std::toupper(static_cast<unsigned char>(name[i])) ==
-                         std::toupper(static_cast<unsigned char>(candidate[i]));
+        equal = equal && AsciiUpper(name[i]) == AsciiUpper(candidate[i]);
       }
       if (equal) match = row;
     }
@@ -254,9 +257,7 @@ TEST_F(ErsetzeEnvironmentTest, SameResultAsTheLiteralResolution) {
           text += "$" + names[pick(8)] + "$";
           break;
         case 2: {
-          std::string upper = "$" + names[pick(8)] + "$";
-          for (char& c : upper) c = static_cast<char>(std::toupper(c));
-          text += upper;
+          text += AsciiUpperCase("$" + names[pick(8)] + "$");
           break;
         }
         case 3:

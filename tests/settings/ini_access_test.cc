@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_settings.h"
+#include "fakes/spare_parts.h"
 
 namespace rolvex {
 namespace {
@@ -11,7 +12,8 @@ class IniAccessTest : public ::testing::Test {
  protected:
   MemoryProfileStore profiles_;
   FakeEnvironment environment_;
-  SettingsState state_{profiles_, environment_};
+  SpareParts spare_;
+  SettingsState state_{spare_.With(profiles_, environment_)};
 };
 
 TEST_F(IniAccessTest, SaveIniTakesTheValueFirstAndTrimsOnlySpaces) {

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "fakes/fake_settings.h"
-#include "platform/posix_drive_model.h"
-#include "platform/posix_profile_store.h"
-#include "platform/posix_temp_prefix.h"
+#include "fakes/spare_parts.h"
+#include "platform/posix/posix_drive_model.h"
+#include "platform/posix/posix_profile_store.h"
+#include "platform/posix/posix_temp_prefix.h"
 #include "settings/ini_access.h"
 #include "settings/language_texts.h"
 
@@ -18,7 +19,9 @@ namespace {
 class PosixSettingsFilesTest : public ::testing::Test {
  protected:
   PosixSettingsFilesTest()
-      : drives_(temp_.path()), profiles_(drives_), state_(profiles_, env_) {}
+      : drives_(temp_.path()),
+        profiles_(drives_),
+        state_(spare_.With(profiles_, env_)) {}
 
   void WriteFile(const std::string& name, const std::string& text) {
     TempPrefix::Write(temp_.drive_c() + "/" + name, text);
@@ -37,6 +40,7 @@ class PosixSettingsFilesTest : public ::testing::Test {
   DriveModel drives_;
   PosixProfileStore profiles_;
   FakeEnvironment env_;
+  SpareParts spare_;
   SettingsState state_;
 };
 

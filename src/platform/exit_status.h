@@ -1,0 +1,22 @@
+// How the program's end tells an unattended rollout what happened. Every
+// window ends the program through Window::EndProgram with one of these.
+#ifndef ROLVEX_PLATFORM_EXIT_STATUS_H_
+#define ROLVEX_PLATFORM_EXIT_STATUS_H_
+
+namespace rolvex {
+
+enum ExitStatus : int {
+  kExitCompleted = 0,  // run completed, no failure reported
+  kExitCompletedWithFailures = 1,
+  // A failure that escaped every handler: it is reported, then the program
+  // ends. It counts as a failure, so it shares the number.
+  kExitFailure = 1,
+  kExitByExitButton = 2,        // exit button, before or during a run
+  kExitAborted = 3,             // operator's Abort; the cancel latch is set
+  kExitLatchSet = 4,            // start refused: the cancel latch was set
+  kExitRestartScheduled = 3010  // completed; a replacement awaits a restart
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_EXIT_STATUS_H_

@@ -1,0 +1,281 @@
+#include "platform/posix/posix_drive_model.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <limits.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/rules/ascii_text.h"
+#include "platform/run_error.h"
+
+namespace rolvex {
+namespace {
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+// Characters Windows refuses inside a file name.
+bool IsBadNameChar(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  if (u < 32) return true;
+  switch (c) {
+    case '/':
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The host name in `folder` that stands for `name`: an exact match, else the
+// case-insensitive match that is first in byte order, else `name` itself.
+std::string MatchComponent(const std::string& folder, const std::string& name) {
+  if (Exists(Join(folder, name))) return name;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return name;
+  std::string best;
+  bool found = false;
+  while (struct dirent* entry = readdir(dir)) {
+    if (!AsciiEqualsIgnoringCase(name, entry->d_name)) continue;
+    if (!found || strcmp(entry->d_name, best.c_str()) < 0) {
+      best = entry->d_name;
+      found = true;
+    }
+  }
+  closedir(dir);
+  return found ? best : name;
+}
+
+void MakeFolder(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+    throw RunError(kErrPathFileAccess,
+                   "Path/File access error: cannot create " + path + ": " +
+                       strerror(errno));
+  }
+}
+
+// mkdir -p for the prefix itself.
+void MakeFolders(const std::string& path) {
+  for (size_t pos = 1; pos <= path.size(); ++pos) {
+    if (pos == path.size() || path[pos] == '/') {
+      std::string part = path.substr(0, pos);
+      if (!IsDirectory(part)) MakeFolder(part);
+    }
+  }
+}
+
+// realpath of the longest existing head of `path`, with the rest appended.
+std::string ResolveExistingHead(const std::string& path) {
+  std::string head = path;
+  std::string tail;
+  while (true) {
+    char buffer[PATH_MAX];
+    if (realpath(head.c_str(), buffer) != nullptr) {
+      std::string result = buffer;
+      if (!tail.empty()) result = Join(result, tail);
+      return result;
+    }
+    size_t slash = head.find_last_of('/');
+    if (slash == std::string::npos || head == "/") return path;
+    std::string last = head.substr(slash + 1);
+    tail = tail.empty() ? last : last + "/" + tail;
+    head = slash == 0 ? "/" : head.substr(0, slash);
+  }
+}
+
+// True when `path` is `folder` or lies below it.
+bool IsBelow(const std::string& path, const std::string& folder) {
+  if (folder == "/") return true;
+  if (path.compare(0, folder.size(), folder) != 0) return false;
+  return path.size() == folder.size() || path[folder.size()] == '/';
+}
+
+std::string HostTailToWindows(const std::string& tail) {
+  std::string result;
+  for (char c : tail) result += (c == '/') ? '\\' : c;
+  return result;
+}
+
+}  // namespace
+
+DriveModel::DriveModel(std::string prefix) : prefix_(std::move(prefix)) {
+  // A relative prefix would change meaning with the current folder.
+  if (prefix_.empty() || prefix_[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) != nullptr) prefix_ = Join(cwd, prefix_);
+  }
+  while (prefix_.size() > 1 && prefix_.back() == '/') prefix_.pop_back();
+  std::string dosdevices = Join(prefix_, "dosdevices");
+  if (IsDirectory(dosdevices)) return;
+  MakeFolders(prefix_);
+  MakeFolder(Join(prefix_, "drive_c"));
+  MakeFolder(dosdevices);
+  std::string link = Join(dosdevices, "c:");
+  if (symlink("../drive_c", link.c_str()) != 0 && errno != EEXIST) {
+    throw RunError(kErrPathFileAccess,
+                   "Path/File access error: cannot create " + link + ": " +
+                       strerror(errno));
+  }
+}
+
+DriveModel DriveModel::FromEnvironment() {
+  const char* prefix = getenv("ROLVEX_PREFIX");
+  if (prefix != nullptr && *prefix != '\0') return DriveModel(prefix);
+  std::string home;
+  if (const char* h = getenv("HOME"); h != nullptr && *h != '\0') {
+    home = h;
+  } else if (struct passwd* pw = getpwuid(getuid()); pw != nullptr) {
+    home = pw->pw_dir;
+  } else {
+    home = "/tmp";
+  }
+  return DriveModel(Join(home, ".local/share/rolvex"));
+}
+
+std::string DriveModel::DriveFolder(char letter) const {
+  std::string dosdevices = Join(prefix_, "dosdevices");
+  std::string lower = Join(dosdevices, std::string(1, letter) + ":");
+  if (Exists(lower)) return lower;
+  char upper_letter = static_cast<char>(letter - 'a' + 'A');
+  std::string upper = Join(dosdevices, std::string(1, upper_letter) + ":");
+  if (Exists(upper)) return upper;
+  if (letter == 'z') return "/";
+  return "";
+}
+
+std::string DriveModel::ToHost(const std::string& windows_path) const {
+  const std::string& p = windows_path;
+  bool has_drive =
+      p.size() >= 2 && p[1] == ':' &&
+      ((p[0] >= 'a' && p[0] <= 'z') || (p[0] >= 'A' && p[0] <= 'Z'));
+  if (!has_drive || (p.size() > 2 && p[2] != '\\')) {
+    throw RunError(kErrPathNotFound, "Path not found: " + p);
+  }
+  std::string folder = DriveFolder(AsciiLower(p[0]));
+  if (folder.empty()) throw RunError(kErrPathNotFound, "Path not found: " + p);
+
+  // Split at "\" and fold ".", ".." and empty components away.
+  std::vector<std::string> parts;
+  size_t start = 3;
+  while (start <= p.size()) {
+    size_t end = p.find('\\', start);
+    if (end == std::string::npos) end = p.size();
+    std::string part = p.substr(start, end - start);
+    start = end + 1;
+    // "/" and NUL can never be part of a host name: mapping them would
+    // reach into another folder or cut the name short.
+    if (part.find_first_of(std::string("/\0", 2)) != std::string::npos) {
+      throw RunError::Of(kErrBadFileName);
+    }
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  bool trailing_separator = p.size() > 3 && p.back() == '\\';
+
+  std::string host = folder;
+  bool looking = true;  // false once a component is missing
+  for (size_t i = 0; i < parts.size(); ++i) {
+    std::string name = looking ? MatchComponent(host, parts[i]) : parts[i];
+    host = Join(host, name);
+    if (looking && !Exists(host)) looking = false;
+    // A name Windows refuses can only be one the host already has.
+    if (!looking) {
+      for (char c : parts[i]) {
+        if (IsBadNameChar(c)) throw RunError::Of(kErrBadFileName);
+      }
+      continue;
+    }
+    bool must_be_folder = i + 1 < parts.size() || trailing_separator;
+    if (must_be_folder && !IsDirectory(host)) {
+      throw RunError(kErrPathNotFound, "Path not found: " + p);
+    }
+  }
+  return host;
+}
+
+std::string DriveModel::ToWindows(const std::string& host_path) const {
+  std::string absolute = host_path;
+  if (absolute.empty() || absolute[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) != nullptr) absolute = Join(cwd, absolute);
+  }
+  std::string resolved = ResolveExistingHead(absolute);
+
+  std::string best_folder;
+  char best_letter = 0;
+  DIR* dir = opendir(Join(prefix_, "dosdevices").c_str());
+  if (dir != nullptr) {
+    while (struct dirent* entry = readdir(dir)) {
+      const char* n = entry->d_name;
+      char letter = AsciiLower(n[0]);
+      if (!(letter >= 'a' && letter <= 'z') || n[1] != ':' || n[2] != '\0') {
+        continue;
+      }
+      char buffer[PATH_MAX];
+      std::string link = Join(Join(prefix_, "dosdevices"), n);
+      if (realpath(link.c_str(), buffer) == nullptr) continue;
+      std::string folder = buffer;
+      if (!IsBelow(resolved, folder)) continue;
+      // Longest folder wins; on a tie the earlier letter, for a stable answer.
+      if (best_letter == 0 || folder.size() > best_folder.size() ||
+          (folder.size() == best_folder.size() && letter < best_letter)) {
+        best_folder = folder;
+        best_letter = letter;
+      }
+    }
+    closedir(dir);
+  }
+  if (best_letter == 0) {
+    best_folder = "/";
+    best_letter = 'z';
+  }
+  std::string tail = best_folder == "/" ? resolved.substr(1)
+                                        : resolved.substr(best_folder.size());
+  if (!tail.empty() && tail[0] == '/') tail.erase(0, 1);
+  while (!tail.empty() && tail.back() == '/') tail.pop_back();
+  std::string drive(1, static_cast<char>(best_letter - 'a' + 'A'));
+  return drive + ":\\" + HostTailToWindows(tail);
+}
+
+std::string DriveModel::ProgramDir() const {
+  char buffer[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return ToWindows(".");
+  std::string exe(buffer, static_cast<size_t>(n));
+  size_t slash = exe.find_last_of('/');
+  std::string folder = slash == 0 ? "/" : exe.substr(0, slash);
+  return ToWindows(folder);
+}
+
+}  // namespace rolvex

@@ -1,0 +1,25 @@
+// The byte work of FileCopy: a copy that replaces its target in one step.
+#ifndef ROLVEX_PLATFORM_POSIX_POSIX_FILE_COPY_H_
+#define ROLVEX_PLATFORM_POSIX_POSIX_FILE_COPY_H_
+
+#include <string>
+
+namespace rolvex {
+
+// Copies the regular file `source` onto `target` (host paths). The bytes go
+// into a new hidden file beside the target (".~rolvex-<name>-<pid>-<n>"),
+// which gets the source's permission bits, its stored DOS attributes and its
+// last-modified time, is flushed to the disk, and is then renamed over the
+// target. So the target is either the old file or the complete copy, never a
+// torn one; on any failure the temporary file is removed and the target is
+// left as it was. The caller has made its checks (source a file, target not
+// read-only, not a folder, not in use).
+//
+// Throws RunError: 53 source vanished, 70 source unreadable or target folder
+// not writable, 61 disk full (also a file-size limit), 76 target folder
+// missing, others as ErrnoError maps them.
+void ReplaceByCopy(const std::string& source, const std::string& target);
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_POSIX_POSIX_FILE_COPY_H_

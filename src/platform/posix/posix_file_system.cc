@@ -1,0 +1,207 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/posix/posix_dos_attributes.h"
+#include "platform/posix/posix_errors.h"
+#include "platform/posix/posix_file_copy.h"
+#include "platform/posix/posix_file_lock.h"
+#include "platform/posix/posix_host_path.h"
+#include "platform/rules/buffer_item_reader.h"
+#include "platform/run_error.h"
+
+namespace rolvex {
+namespace {
+
+// stat of an object that must exist; throws 53 (76 when the way is blocked).
+struct stat StatExisting(const std::string& host_path) {
+  struct stat st;
+  if (!StatFollow(host_path, st)) throw ErrnoError(errno, kErrFileNotFound);
+  return st;
+}
+
+int AttributesOf(const std::string& host_path, const struct stat& st) {
+  return HostAttributes(host_path, HostName(host_path), st);
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(const DriveModel& drives) : drives_(drives) {}
+
+int PosixFileSystem::GetAttr(const std::string& path) {
+  std::string host = drives_.ToHost(path);
+  int bits = AttributesOf(host, StatExisting(host));
+  // A symbolic link is reported as Windows reports a junction, so that a
+  // tree listing does not follow a link that leads back into the tree. A
+  // drive's root ("C:\", also as "C:\Folder\..") is the prefix's drive
+  // link itself and stays plain.
+  struct stat link_st;
+  if (host != drives_.ToHost(path.substr(0, 2)) &&
+      lstat(host.c_str(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
+    bits |= kAttrReparsePoint;
+  }
+  return bits;
+}
+
+void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
+  std::string host = drives_.ToHost(path);
+  struct stat st = StatExisting(host);
+  int wanted =
+      attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
+  bool folder = S_ISDIR(st.st_mode);
+  // A file's read-only bit is its permission; a folder keeps it stored.
+  int stored = folder ? wanted : (wanted & ~kAttrReadOnly);
+  bool make_read_only = !folder && (wanted & kAttrReadOnly) != 0;
+
+  mode_t mode = st.st_mode & 07777;
+  mode_t new_mode = mode;
+  if (!folder && make_read_only) {
+    new_mode = mode & ~0222;
+  } else if (!folder && (mode & 0222) == 0) {
+    // Writable again: what the umask allows, the owner at least.
+    new_mode = mode | (0222 & ~CurrentUmask()) | 0200;
+  }
+  auto apply_mode = [&] {
+    if (new_mode != mode && chmod(host.c_str(), new_mode) != 0) {
+      throw ErrnoError(errno, kErrFileNotFound);
+    }
+  };
+  // Taking the write bits last and giving them first keeps the right to
+  // store the extended attribute for an owner who is not root.
+  if (!make_read_only) apply_mode();
+  int err = WriteDosAttrib(host, stored);
+  if (err == ENOTSUP || err == EOPNOTSUPP) {
+    if ((stored & ~kAttrArchive) != 0) {
+      throw RunError(kErrPermissionDenied,
+                     "Permission denied (this file system cannot keep the "
+                     "hidden, system or folder read-only attribute)");
+    }
+  } else if (err != 0) {
+    throw ErrnoError(err, kErrFileNotFound);
+  }
+  if (make_read_only) apply_mode();
+}
+
+void PosixFileSystem::FileCopy(const std::string& source,
+                               const std::string& target) {
+  std::string host_source = drives_.ToHost(source);
+  struct stat source_st = StatExisting(host_source);
+  // A folder, or a pipe or device that a read could wait on forever.
+  if (!S_ISREG(source_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+  std::string host_target = drives_.ToHost(target);
+  RequireParentFolder(host_target);
+
+  struct stat target_st;
+  if (StatFollow(host_target, target_st)) {
+    if (S_ISDIR(target_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+    int target_bits = AttributesOf(host_target, target_st);
+    int source_bits = AttributesOf(host_source, source_st);
+    int guarded = (kAttrHidden | kAttrSystem) & target_bits & ~source_bits;
+    if ((target_bits & kAttrReadOnly) != 0 || guarded != 0 ||
+        IsLockedByAnotherProcess(host_target)) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+  }
+  ReplaceByCopy(host_source, host_target);
+}
+
+void PosixFileSystem::Kill(const std::string& path) {
+  std::string host = drives_.ToHost(path);
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) throw ErrnoError(errno, kErrFileNotFound);
+  struct stat followed;
+  bool resolves = StatFollow(host, followed);
+  if (resolves) {
+    // Kill deletes files; a folder is no file of that name.
+    if (S_ISDIR(followed.st_mode)) throw RunError::Of(kErrFileNotFound);
+    if ((AttributesOf(host, followed) & kAttrReadOnly) != 0 ||
+        IsLockedByAnotherProcess(host)) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+  }
+  if (unlink(host.c_str()) != 0) throw ErrnoError(errno, kErrFileNotFound);
+}
+
+void PosixFileSystem::MkDir(const std::string& path) {
+  std::string host = drives_.ToHost(path);
+  struct stat st;
+  if (lstat(host.c_str(), &st) == 0) throw RunError::Of(kErrPathFileAccess);
+  RequireParentFolder(host);
+  if (mkdir(host.c_str(), 0777) != 0) throw ErrnoError(errno, kErrPathNotFound);
+}
+
+FileTime PosixFileSystem::DateLastModified(const std::string& path) {
+  std::string host = drives_.ToHost(path);
+  struct stat st = StatExisting(host);
+  // The file-system object's GetFile finds files only.
+  if (S_ISDIR(st.st_mode)) throw RunError::Of(kErrFileNotFound);
+  return static_cast<FileTime>(st.st_mtim.tv_sec);
+}
+
+void PosixFileSystem::AppendLine(const std::string& path,
+                                 const std::string& line) {
+  std::string host = drives_.ToHost(path);
+  struct stat st;
+  if (StatFollow(host, st)) {
+    if (!S_ISREG(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+    if ((AttributesOf(host, st) & kAttrReadOnly) != 0) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+  } else {
+    RequireParentFolder(host);
+  }
+  int fd = open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) throw ErrnoError(errno, kErrPathNotFound);
+  // One write for the whole line, so that lines of two writers never mix.
+  std::string text = line + "\r\n";
+  const char* data = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    ssize_t n = write(fd, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      int err = errno;
+      close(fd);
+      throw ErrnoError(err, kErrPathNotFound);
+    }
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (close(fd) != 0) throw ErrnoError(errno, kErrPathNotFound);
+}
+
+std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
+    const std::string& path) {
+  std::string host = drives_.ToHost(path);
+  // Not waiting at the open: a pipe must not stop the installer.
+  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) throw ErrnoError(errno, kErrFileNotFound);
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    throw RunError::Of(kErrPathFileAccess);
+  }
+  std::string bytes;
+  char buffer[1 << 16];
+  while (true) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      int err = errno;
+      close(fd);
+      throw ErrnoError(err, kErrFileNotFound);
+    }
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return std::make_unique<BufferItemReader>(std::move(bytes));
+}
+
+}  // namespace rolvex

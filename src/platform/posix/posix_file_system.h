@@ -1,0 +1,74 @@
+// The installer's file operations on Linux: Windows paths mapped through the
+// drive model, Windows rules kept by the layer itself.
+//
+// Attributes are those of posix_dos_attributes.h. Read-only is enforced here,
+// not left to the permission check, so that it holds for root too.
+//
+// Error numbers, per operation (anything not listed: see posix_errors.h):
+// - every operation: 76 for a path that names no usable drive, is relative,
+//   or runs through a file; 52 for a name Windows refuses ("/", "*", ...).
+// - Dir: "" for a missing folder (also a file where the folder should be,
+//   or a folder name Windows refuses); 76 only for the drive itself; 52 for
+//   a bad pattern or a bad name of the entry sought; 70 for a folder that
+//   may not be read or searched (never taken for an empty one).
+// - GetAttr / SetAttr: 53 missing. SetAttr: 70 when hidden, system or a
+//   folder's read-only must be stored on a file system without extended
+//   attributes (archive alone is then dropped without a word). A name that
+//   starts with "." stays hidden whatever is set.
+// - FileCopy: 53 source missing; 75 source or target is a folder; 76 target
+//   folder missing; 70 target read-only, in use (locked), or hidden/system
+//   while the source is not (Windows refuses to overwrite such a file unless
+//   the new one carries the same bits, so a dot-named file copied onto a
+//   dot-named file is fine); 61 disk full or file-size limit.
+// - Kill: 53 missing, and for a folder (Kill deletes files only); 70
+//   read-only or in use.
+// - MkDir: 75 the name exists (file or folder); 76 parent missing.
+// - DateLastModified: 53 missing or a folder.
+// - AppendLine: 75 a folder; 70 read-only; 76 folder missing; 61 disk full.
+// - OpenForInput: 53 missing; 75 a folder; 70 unreadable.
+#ifndef ROLVEX_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
+#define ROLVEX_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/posix/posix_drive_model.h"
+
+namespace rolvex {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  // `drives` must outlive this object.
+  explicit PosixFileSystem(const DriveModel& drives);
+
+  std::string Dir(const std::string& path, int mask) override;
+  std::string DirNext() override;
+  int GetAttr(const std::string& path) override;
+  void SetAttr(const std::string& path, int attributes) override;
+  void FileCopy(const std::string& source, const std::string& target) override;
+  void Kill(const std::string& path) override;
+  void MkDir(const std::string& path) override;
+  FileTime DateLastModified(const std::string& path) override;
+  void AppendLine(const std::string& path, const std::string& line) override;
+  std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
+
+ private:
+  // The names of a pattern search in `host_folder`, filtered and sorted;
+  // "." and ".." only `with_dot_entries` (a drive's root has none).
+  std::vector<std::string> SearchFolder(const std::string& host_folder,
+                                        const std::string& pattern, int mask,
+                                        bool with_dot_entries);
+  // The name a plain-path search gives, or "".
+  std::string SearchOne(const std::string& host_path, int mask);
+
+  const DriveModel& drives_;
+  std::vector<std::string> found_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_

@@ -1,0 +1,149 @@
+// Directory search of PosixFileSystem: Dir and DirNext.
+#include <dirent.h>
+#include <errno.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_dos_attributes.h"
+#include "platform/posix/posix_errors.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_host_path.h"
+#include "platform/rules/directory_search.h"
+#include "platform/run_error.h"
+
+namespace rolvex {
+namespace {
+
+// Characters that make a search pattern invalid on Windows (the wildcards
+// "*" and "?" are fine in the last component).
+bool IsBadPattern(const std::string& pattern) {
+  for (char c : pattern) {
+    if (static_cast<unsigned char>(c) < 32 || strchr("/<>:\"|", c) != nullptr) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether a failed stat means that nothing usable is there: no entry, or a
+// link that leads nowhere (or round in a loop). Any other failure (no right
+// to look into the folder, above all) is an error of the search.
+bool NothingThere(int err) {
+  return err == ENOENT || err == ENOTDIR || err == ELOOP;
+}
+
+// The attributes of the entry `name` of `folder`, or -1 for an entry that
+// cannot be used: a link that leads nowhere is not listed, since reading its
+// attributes afterwards would fail and stop a whole tree listing. Sets `err`
+// for a failure that is no such link.
+int EntryAttributes(const std::string& folder, const std::string& name,
+                    int& err) {
+  std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+  struct stat st;
+  if (!StatFollow(path, st)) {
+    if (!NothingThere(errno)) err = errno;
+    return -1;
+  }
+  return HostAttributes(path, name, st);
+}
+
+}  // namespace
+
+std::string PosixFileSystem::Dir(const std::string& path, int mask) {
+  found_.clear();
+  next_ = 0;
+  // An unusable drive fails the search as a whole.
+  const std::string drive_root = drives_.ToHost(path.substr(0, 2));
+  size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos) {
+    drives_.ToHost(path);  // "C:foo" names no folder: 76
+    return "";             // "C:" alone names no entry
+  }
+  std::string last = path.substr(slash + 1);
+  if (last.empty()) return "";  // "C:\Folder\" is no entry either
+
+  std::string host_folder;
+  try {
+    host_folder = drives_.ToHost(path.substr(0, slash + 1));
+  } catch (const RunError& e) {
+    // A file on the way, or a folder name that no folder can have: either
+    // way the folder is missing.
+    if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
+      return "";
+    }
+    throw;
+  }
+
+  if (IsWildcardPattern(last)) {
+    if (IsBadPattern(last)) throw RunError::Of(kErrBadFileName);
+    // The root of a drive has no "." and ".." entries, as on NTFS.
+    found_ = SearchFolder(host_folder, last, mask,
+                          /*with_dot_entries=*/host_folder != drive_root);
+  } else {
+    std::string host;
+    try {
+      host = drives_.ToHost(path);
+    } catch (const RunError& e) {
+      if (e.number() == kErrPathNotFound) return "";
+      throw;
+    }
+    // "C:\." or "C:\Folder\.." comes to the drive's root, which is no
+    // entry of any folder.
+    if (host == drive_root) return "";
+    std::string name = SearchOne(host, mask);
+    if (!name.empty()) found_.push_back(name);
+  }
+  return DirNext();
+}
+
+std::string PosixFileSystem::DirNext() {
+  if (next_ >= found_.size()) return "";
+  return found_[next_++];
+}
+
+std::vector<std::string> PosixFileSystem::SearchFolder(
+    const std::string& host_folder, const std::string& pattern, int mask,
+    bool with_dot_entries) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(host_folder.c_str());
+  if (dir == nullptr) {
+    // A missing folder holds nothing; one that may not be read is no empty
+    // folder (Windows denies the search as well).
+    if (NothingThere(errno)) return names;
+    throw ErrnoError(errno, kErrPathNotFound);
+  }
+  int err = 0;
+  while (struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (!WildcardMatches(pattern, name)) continue;
+    if (name == "." || name == "..") {
+      if (with_dot_entries && (mask & kAttrDirectory) != 0) {
+        names.push_back(name);
+      }
+      continue;
+    }
+    int attributes = EntryAttributes(host_folder, name, err);
+    if (err != 0) break;
+    if (attributes >= 0 && PassesMask(attributes, mask)) names.push_back(name);
+  }
+  closedir(dir);
+  if (err != 0) throw ErrnoError(err, kErrFileNotFound);
+  SortNtfs(names);
+  return names;
+}
+
+std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask) {
+  struct stat st;
+  if (!StatFollow(host_path, st)) {
+    if (NothingThere(errno)) return "";
+    throw ErrnoError(errno, kErrFileNotFound);
+  }
+  std::string name = HostName(host_path);
+  if (name.empty()) return "";  // the root of Z: has no name of its own
+  return PassesMask(HostAttributes(host_path, name, st), mask) ? name : "";
+}
+
+}  // namespace rolvex

@@ -1,0 +1,158 @@
+#include "platform/posix/posix_pending_renames.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rolvex {
+namespace {
+
+// Flushes the folder that holds `path`, so that a file created or renamed in
+// it survives a crash.
+void SyncFolderOf(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  if (folder.empty()) folder = "/";
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::string::size_type done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::string::size_type>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FormatPendingRename(const PendingRename& rename) {
+  std::string target_line;
+  if (!rename.target.empty()) {
+    target_line = (rename.replace_existing ? "!" : "") + rename.target;
+  }
+  return rename.source + "\n" + target_line + "\n";
+}
+
+std::vector<PendingRename> ParsePendingRenames(const std::string& text,
+                                               std::string* incomplete) {
+  std::vector<std::string> lines;
+  std::string::size_type begin = 0;
+  while (begin < text.size()) {
+    std::string::size_type end = text.find('\n', begin);
+    if (end == std::string::npos) {
+      if (incomplete) *incomplete = text.substr(begin);
+      break;
+    }
+    std::string line = text.substr(begin, end - begin);
+    // A list edited by hand on another system may carry CR LF.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    begin = end + 1;
+  }
+  std::vector<PendingRename> renames;
+  std::size_t i = 0;
+  for (; i + 1 < lines.size(); i += 2) {
+    PendingRename r;
+    r.source = lines[i];
+    const std::string& target = lines[i + 1];
+    r.replace_existing = !target.empty() && target[0] == '!';
+    r.target = r.replace_existing ? target.substr(1) : target;
+    renames.push_back(std::move(r));
+  }
+  if (i < lines.size() && incomplete) {
+    // A source without its target; anything after it was cut off too.
+    *incomplete = lines[i] + (incomplete->empty() ? "" : "\n" + *incomplete);
+  }
+  return renames;
+}
+
+LockedPendingList::LockedPendingList(const std::string& path, bool create)
+    : path_(path) {
+  // The carrying out replaces the file by renaming; a writer that locked the
+  // old file must open the new one, so the lock counts only when the locked
+  // file is still the one at `path`.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+    fd_ = open(path.c_str(), flags, 0644);
+    if (fd_ < 0) {
+      ok_ = !create && errno == ENOENT;
+      return;
+    }
+    while (flock(fd_, LOCK_EX) == -1 && errno == EINTR) {
+    }
+    struct stat locked, current;
+    if (fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) break;
+    if (stat(path.c_str(), &current) == 0 && locked.st_ino == current.st_ino &&
+        locked.st_dev == current.st_dev) {
+      ok_ = true;
+      if (create) SyncFolderOf(path_);
+      return;
+    }
+    close(fd_);
+    fd_ = -1;
+  }
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+LockedPendingList::~LockedPendingList() {
+  if (fd_ >= 0) close(fd_);  // closing releases the lock
+}
+
+std::string LockedPendingList::Read() {
+  std::string text;
+  if (fd_ < 0) return text;
+  char buffer[4096];
+  off_t offset = 0;
+  while (true) {
+    ssize_t n = pread(fd_, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+    offset += n;
+  }
+  return text;
+}
+
+bool LockedPendingList::Append(const std::string& text) {
+  if (fd_ < 0) return false;
+  off_t end = lseek(fd_, 0, SEEK_END);
+  if (end < 0) return false;
+  if (!WriteAll(fd_, text) || fsync(fd_) != 0) {
+    // Take a partial record back out, so that the list stays whole.
+    if (ftruncate(fd_, end) == 0) fsync(fd_);
+    return false;
+  }
+  return true;
+}
+
+bool LockedPendingList::Replace(const std::string& text) {
+  if (text.empty()) {
+    if (unlink(path_.c_str()) != 0 && errno != ENOENT) return false;
+    SyncFolderOf(path_);
+    return true;
+  }
+  std::string temp = path_ + ".new";
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, text) && fsync(fd) == 0;
+  close(fd);
+  if (!ok || rename(temp.c_str(), path_.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  SyncFolderOf(path_);
+  return true;
+}
+
+}  // namespace rolvex

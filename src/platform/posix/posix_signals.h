@@ -1,0 +1,17 @@
+// Signals the Linux program sets up before anything else runs.
+#ifndef ROLVEX_PLATFORM_POSIX_POSIX_SIGNALS_H_
+#define ROLVEX_PLATFORM_POSIX_POSIX_SIGNALS_H_
+
+namespace rolvex {
+
+// A standard output that closes while the installer runs (the reader of a
+// pipe gone, "rolvex 2 | head") must not end an installation half-way:
+// SIGPIPE is caught by a handler that does nothing, so such a write merely
+// fails (EPIPE) and the run goes on, its log file complete. A handler and
+// not SIG_IGN, because a caught signal returns to its default in a program
+// the installer starts, while an ignored one would stay ignored there.
+void SurviveClosedOutput();
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_POSIX_POSIX_SIGNALS_H_

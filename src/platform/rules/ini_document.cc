@@ -1,0 +1,244 @@
+#include "platform/rules/ini_document.h"
+
+#include <utility>
+
+#include "platform/rules/ascii_text.h"
+
+namespace rolvex {
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The blanks the profile reader trims: space, the control blanks and Ctrl-Z,
+// which old DOS editors left at the end of a file.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r' || c == '\x1a';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// The part of `s` a C string would see.
+std::string_view UpToNul(std::string_view s) {
+  return s.substr(0, s.find('\0'));
+}
+
+bool EqualNames(std::string_view a, std::string_view b) {
+  return AsciiEqualsIgnoringCase(a, b);
+}
+
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != npos;
+}
+
+// A UTF-16 file's text by code units: ASCII stays, anything else is "?".
+std::string DecodeUtf16(std::string_view bytes, bool little_endian) {
+  std::string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    unsigned char lo =
+        static_cast<unsigned char>(bytes[little_endian ? i : i + 1]);
+    unsigned char hi =
+        static_cast<unsigned char>(bytes[little_endian ? i + 1 : i]);
+    unsigned unit = hi << 8 | lo;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) continue;  // second half of a pair
+    text += unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  return text;
+}
+
+}  // namespace
+
+IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {
+  if (bytes_.size() >= 2) {
+    bool le = bytes_[0] == '\xFF' && bytes_[1] == '\xFE';
+    bool be = bytes_[0] == '\xFE' && bytes_[1] == '\xFF';
+    if (le || be) {
+      utf16_ = true;
+      decoded_ = DecodeUtf16(bytes_, le);
+    }
+  }
+}
+
+std::size_t IniDocument::FirstLine() const {
+  return !utf16_ && std::string_view(bytes_).starts_with(kUtf8Bom)
+             ? kUtf8Bom.size()
+             : 0;
+}
+
+IniDocument::Line IniDocument::ReadLine(std::size_t pos) const {
+  const std::string& t = text();
+  Line line;
+  std::size_t stop = t.find_first_of("\r\n", pos);
+  if (stop == npos) {
+    line.end = line.next = t.size();
+  } else {
+    line.end = stop;
+    bool crlf = t[stop] == '\r' && stop + 1 < t.size() && t[stop + 1] == '\n';
+    line.next = stop + (crlf ? 2 : 1);
+  }
+
+  std::size_t b = pos, e = line.end;
+  while (b < e && IsBlank(t[b])) ++b;
+  while (e > b && IsBlank(t[e - 1])) --e;
+  line.text_end = e;
+  std::string_view content(t.data() + b, e - b);
+  std::size_t equals = content.find('=');
+  line.equals = equals == npos ? npos : b + equals;
+
+  // The name of an entry or comment runs to its "=", right-trimmed.
+  auto key_until_equals = [&] {
+    line.name_begin = b;
+    line.name_end = b + Trim(content.substr(0, equals)).size();
+  };
+  if (content.empty()) {
+    line.kind = Kind::kBlank;
+  } else if (content.front() == ';') {
+    line.kind = Kind::kComment;
+    if (equals != npos) key_until_equals();
+  } else if (content.front() == '[' && content.find(']') != npos) {
+    line.kind = Kind::kSection;
+    std::string_view inner = content.substr(1, content.find(']') - 1);
+    std::string_view name = Trim(inner);
+    line.name_begin = b + 1 + (name.data() - inner.data());
+    line.name_end = line.name_begin + name.size();
+  } else if (equals != npos) {
+    line.kind = Kind::kEntry;
+    key_until_equals();
+  } else {
+    line.kind = Kind::kOther;
+  }
+  return line;
+}
+
+std::string_view IniDocument::NameOf(const Line& line) const {
+  return std::string_view(text()).substr(line.name_begin,
+                                         line.name_end - line.name_begin);
+}
+
+std::optional<IniDocument::Line> IniDocument::FindSection(
+    std::string_view section) const {
+  if (section.empty()) return std::nullopt;
+  for (std::size_t pos = FirstLine(); pos < text().size();) {
+    Line line = ReadLine(pos);
+    if (line.kind == Kind::kSection && EqualNames(NameOf(line), section)) {
+      return line;
+    }
+    pos = line.next;
+  }
+  return std::nullopt;
+}
+
+std::optional<IniDocument::Line> IniDocument::FindKey(const Line& header,
+                                                      std::string_view key,
+                                                      bool comment_key) const {
+  if (key.empty()) return std::nullopt;
+  for (std::size_t pos = header.next; pos < text().size();) {
+    Line line = ReadLine(pos);
+    if (line.kind == Kind::kSection) break;
+    bool candidate =
+        line.kind == Kind::kEntry ||
+        (comment_key && line.kind == Kind::kComment && line.equals != npos);
+    if (candidate && EqualNames(NameOf(line), key)) return line;
+    pos = line.next;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::Find(std::string_view section,
+                                             std::string_view key) const {
+  std::optional<Line> header = FindSection(Trim(UpToNul(section)));
+  if (!header) return std::nullopt;
+  std::optional<Line> line = FindKey(*header, Trim(UpToNul(key)), false);
+  if (!line) return std::nullopt;
+  std::string_view value = Trim(std::string_view(text()).substr(
+      line->equals + 1, line->text_end - line->equals - 1));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+bool IniDocument::Set(std::string_view section, std::string_view key,
+                      std::string_view value) {
+  section = Trim(UpToNul(section));
+  key = Trim(UpToNul(key));
+  value = UpToNul(value);
+  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+
+  if (utf16_ || section.empty() || key.empty()) return false;
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
+    return false;
+  }
+  // Lines that would read back as something other than what was written.
+  if (section.find(']') != npos || key.find('=') != npos) return false;
+  if (key.front() == '[' && key.find(']') != npos) return false;
+
+  std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
+  std::optional<Line> header = FindSection(section);
+  if (!header) {
+    std::string add;
+    if (bytes_.size() > FirstLine() && bytes_.back() != '\r' &&
+        bytes_.back() != '\n') {
+      add = "\r\n";
+    }
+    add += "[" + std::string(section) + "]\r\n" + entry;
+    bytes_ += add;
+    return true;
+  }
+  if (std::optional<Line> found = FindKey(*header, key, key.front() == ';')) {
+    ReplaceValue(*found, value);
+    return true;
+  }
+  Line last = *header;
+  for (std::size_t pos = header->next; pos < bytes_.size();) {
+    Line line = ReadLine(pos);
+    if (line.kind == Kind::kSection) break;
+    if (line.kind == Kind::kEntry) last = line;
+    pos = line.next;
+  }
+  InsertAfter(last, entry);
+  return true;
+}
+
+void IniDocument::ReplaceValue(const Line& line, std::string_view value) {
+  std::size_t from = line.equals + 1;
+  if (!value.empty()) {
+    while (from < line.text_end && IsBlank(bytes_[from])) ++from;
+  }
+  bytes_.replace(from, line.text_end - from, value);
+}
+
+void IniDocument::InsertAfter(const Line& line, const std::string& new_line) {
+  if (line.next == line.end) {
+    // The file's last line, without a line end: give it one first.
+    bytes_.insert(line.end, "\r\n" + new_line);
+  } else {
+    bytes_.insert(line.next, new_line);
+  }
+}
+
+std::string ProfileResult(const std::optional<std::string>& found,
+                          std::string_view default_value, int buffer_size) {
+  if (buffer_size <= 0) return "";
+  std::string_view value;
+  if (found) {
+    value = UpToNul(*found);
+  } else {
+    value = UpToNul(default_value);
+    std::size_t last = value.find_last_not_of(' ');
+    value = last == npos ? std::string_view() : value.substr(0, last + 1);
+  }
+  if (value.size() > static_cast<std::size_t>(buffer_size) - 1) {
+    value = value.substr(0, static_cast<std::size_t>(buffer_size) - 1);
+  }
+  return std::string(value);
+}
+
+}  // namespace rolvex

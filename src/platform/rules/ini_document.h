@@ -1,0 +1,133 @@
+// The bytes of one ini file, read and edited the way the Windows profile
+// functions GetPrivateProfileStringA and WritePrivateProfileStringA do it.
+// The POSIX profile store reads a file into an IniDocument, asks it for a
+// value or has it edit itself, and writes the bytes back.
+//
+// Reading rules:
+// - CR, LF and CR LF each end a line. Lines are trimmed at both ends (space,
+//   tab, the other control blanks and the DOS end-of-file mark Ctrl-Z);
+//   blank lines are ignored. A UTF-8 byte order mark before the first line
+//   is passed over.
+// - A line starting with "[" that holds a "]" is a section line; the name is
+//   the text up to the first "]", trimmed; text after the "]" is ignored. A
+//   "[" line without "]" is an ordinary line.
+// - A line starting with ";" is a comment. Any other line with "=" is an
+//   entry, split at its first "=": the key right-trimmed, the value trimmed.
+//   There are no inline comments ("k=v ;x" reads "v ;x"). A line without "="
+//   is no entry.
+// - Names are compared without regard to the case of the ASCII letters (the
+//   bytes above 127 are compared as they are: the file may be in any 8-bit
+//   code page, or UTF-8, and folding them by one code page would make
+//   different names of another one equal). Requested names are trimmed; an
+//   empty requested name matches nothing.
+// - Only the first section of a name is searched (a later section of the
+//   same name is never read, and never written); in it the first entry of
+//   the key wins. Entries before the first section line belong to no section.
+// - One pair of enclosing quotes (the same quote, " or ', at both ends of a
+//   value of two or more characters) is dropped from the value read.
+// - Bytes are bytes: no code-page conversion. A NUL byte in a value ends the
+//   value handed back, as it ends the string the Windows function returns.
+// - A file starting with a UTF-16 byte order mark is read by its code units:
+//   ASCII characters are kept, every other character reads as "?". Such a
+//   file is never written (Set returns false), so it is never corrupted.
+//
+// Writing rules (Set):
+// - An existing entry (first section, first key) is changed in place: the
+//   line keeps its indentation, its key as spelled, the blanks around the "="
+//   and its line end; only the value changes (an empty value also drops the
+//   blanks after the "=", giving "key ="). Every other byte of the file stays.
+// - A missing key is added after the last entry of its section (after the
+//   section line when the section holds no entry yet), a missing section is
+//   appended at the end of the file with its key. New lines end in CR LF; a
+//   last line without a line end gets one before anything is added after
+//   it. No blank line is inserted.
+// - Leading blanks of the value are dropped; section and key names are
+//   written trimmed.
+// - A key starting with ";" is written as Windows writes it, although it
+//   reads back as a comment; a later write of the same key replaces that
+//   comment line instead of adding another one on every run.
+// - Nothing is written (false) for an empty section or key name, for a line
+//   break in a name or value, for a "]" in a section name or a "=" in a key
+//   (the line would read back as something else), and for a UTF-16 file.
+//   Names and value end at a NUL byte, as the strings of the Windows
+//   function do.
+#ifndef ROLVEX_PLATFORM_RULES_INI_DOCUMENT_H_
+#define ROLVEX_PLATFORM_RULES_INI_DOCUMENT_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rolvex {
+
+class IniDocument {
+ public:
+  // An empty document: a file that does not exist yet.
+  IniDocument() = default;
+  explicit IniDocument(std::string bytes);
+
+  // The value of `key` in the first section named `section`, with the reading
+  // rules above; nullopt when the section or the key is missing. "k=" gives
+  // "", which is found, not missing.
+  std::optional<std::string> Find(std::string_view section,
+                                  std::string_view key) const;
+
+  // Writes `key`=`value` into `section` with the writing rules above.
+  // Returns false, and leaves the document as it was, when it cannot.
+  bool Set(std::string_view section, std::string_view key,
+           std::string_view value);
+
+  // The file's bytes, with every edit made so far.
+  const std::string& bytes() const { return bytes_; }
+
+  // True for a file with a UTF-16 byte order mark (never written).
+  bool is_utf16() const { return utf16_; }
+
+ private:
+  enum class Kind { kBlank, kComment, kSection, kEntry, kOther };
+
+  // One line of the file, classified. Offsets index text(). Lines are read
+  // on demand, not kept: a file of millions of short lines costs nothing
+  // beyond its bytes.
+  struct Line {
+    std::size_t text_end = 0;  // one past the last byte before trailing blanks
+    std::size_t end = 0;       // one past the last byte before the line end
+    std::size_t next = 0;      // first byte of the next line
+    Kind kind = Kind::kBlank;
+    std::size_t name_begin = 0;  // section name or key, trimmed
+    std::size_t name_end = 0;
+    std::size_t equals = 0;  // entry or comment: the first "=", or npos
+  };
+
+  const std::string& text() const { return utf16_ ? decoded_ : bytes_; }
+  // The first byte of the first line (after a UTF-8 byte order mark).
+  std::size_t FirstLine() const;
+  // The line that starts at `pos` (< text().size()).
+  Line ReadLine(std::size_t pos) const;
+  std::string_view NameOf(const Line& line) const;
+  // The first section line named `section`.
+  std::optional<Line> FindSection(std::string_view section) const;
+  // The line of the section headed by `header` whose key is `key` (entries;
+  // comment lines as well when `comment_key`).
+  std::optional<Line> FindKey(const Line& header, std::string_view key,
+                              bool comment_key) const;
+  void ReplaceValue(const Line& line, std::string_view value);
+  void InsertAfter(const Line& line, const std::string& new_line);
+
+  std::string bytes_;
+  std::string decoded_;  // a UTF-16 file's text, read by code units
+  bool utf16_ = false;
+};
+
+// What GetPrivateProfileStringA hands back for a lookup that gave `found`:
+// the value, or when it is missing `default_value` without its trailing
+// blanks (spaces only: an all-blank default gives ""); either ends at a NUL
+// byte and is cut to `buffer_size` - 1 characters ("" for a buffer of 0 or
+// less).
+std::string ProfileResult(const std::optional<std::string>& found,
+                          std::string_view default_value, int buffer_size);
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_RULES_INI_DOCUMENT_H_

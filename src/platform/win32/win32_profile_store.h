@@ -1,0 +1,36 @@
+// Profile files through GetPrivateProfileStringA / WritePrivateProfileStringA
+// themselves.
+//
+// Wine returns an all-blank default as one blank (count 1) where Windows
+// returns "" (the default loses its trailing blanks). The default's trailing
+// blanks are therefore stripped here before the call, which gives the same
+// result on both. Writing into a read-only file fails on Windows; Wine
+// running as root would rewrite it, so a read-only file is refused here
+// first.
+//
+// The system function writes line breaks as they are: a value holding one
+// would add lines, even sections, of its own. So nothing is written (false)
+// for a line break in the section, key or value, an empty section or key,
+// a "]" in the section or a "=" in the key (the line would read back as
+// another entry), the same entries the POSIX store refuses.
+#ifndef ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_
+#define ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_
+
+#include <string>
+
+#include "platform/profile_store.h"
+
+namespace rolvex {
+
+class Win32ProfileStore : public ProfileStore {
+ public:
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& default_value, int buffer_size,
+                        const std::string& file) override;
+  bool WriteString(const std::string& section, const std::string& key,
+                   const std::string& value, const std::string& file) override;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_

@@ -1,0 +1,244 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <string>
+
+#include "platform/posix/posix_dos_attributes.h"
+#include "platform/posix/posix_drive_model.h"
+#include "platform/posix/posix_temp_prefix.h"
+
+namespace rolvex {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  FileSystemTest() : drives_(temp_.path()), fs_(drives_) {}
+
+  // Host path below drive C:.
+  std::string C(const std::string& relative) const {
+    return temp_.drive_c() + "/" + relative;
+  }
+  void SetMtime(const std::string& host, time_t seconds, long nanos) {
+    struct timespec times[2] = {{seconds, nanos}, {seconds, nanos}};
+    ASSERT_EQ(utimensat(AT_FDCWD, host.c_str(), times, 0), 0);
+  }
+  static mode_t ModeOf(const std::string& host) {
+    struct stat st;
+    stat(host.c_str(), &st);
+    return st.st_mode & 07777;
+  }
+  // Names in a host folder that start as the temporary copies do.
+  static int TemporaryFilesIn(const std::string& folder) {
+    int count = 0;
+    DIR* dir = opendir(folder.c_str());
+    while (struct dirent* e = readdir(dir)) {
+      if (std::string(e->d_name).rfind(".~rolvex-", 0) == 0) ++count;
+    }
+    closedir(dir);
+    return count;
+  }
+
+  TempPrefix temp_;
+  DriveModel drives_;
+  PosixFileSystem fs_;
+};
+
+TEST_F(FileSystemTest, AttributesReadFromPermissionsNamesAndDosAttrib) {
+  TempPrefix::Write(C("plain"), "");
+  TempPrefix::Write(C("ro"), "");
+  chmod(C("ro").c_str(), 0444);
+  TempPrefix::Write(C(".hidden"), "");
+  TempPrefix::Write(C("sys"), "");
+  setxattr(C("sys").c_str(), kDosAttribName, "0x6", 3, 0);
+  mkdir(C("Dir").c_str(), 0755);
+  setxattr(C("Dir").c_str(), kDosAttribName, "0x1", 3, 0);
+  EXPECT_EQ(fs_.GetAttr("C:\\PLAIN"), 0);
+  EXPECT_EQ(fs_.GetAttr("C:\\ro"), kAttrReadOnly);
+  EXPECT_EQ(fs_.GetAttr("C:\\.hidden"), kAttrHidden);
+  EXPECT_EQ(fs_.GetAttr("C:\\sys"), kAttrHidden | kAttrSystem);
+  EXPECT_EQ(fs_.GetAttr("C:\\dir"), kAttrDirectory | kAttrReadOnly);
+  EXPECT_EQ(fs_.GetAttr("C:\\"), kAttrDirectory);
+  // Links are reported as junctions, so a tree listing does not enter them.
+  symlink("Dir", C("LinkedDir").c_str());
+  EXPECT_EQ(fs_.GetAttr("C:\\LinkedDir"),
+            kAttrDirectory | kAttrReadOnly | kAttrReparsePoint);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.GetAttr("C:\\none"); }), kErrFileNotFound);
+  // The stored forms other programs write.
+  EXPECT_EQ(ParseDosAttrib("0x22", 4), 0x22);
+  EXPECT_EQ(ParseDosAttrib("0x20\0\x03\x00\x01", 8), 0x20);  // Samba blob
+  EXPECT_EQ(ParseDosAttrib("34", 2), 34);
+  EXPECT_EQ(ParseDosAttrib("\x03\x00\x11", 3), 0);
+}
+
+TEST_F(FileSystemTest, SetAttrStoresBitsAndNormalRestoresWriting) {
+  TempPrefix::Write(C("f"), "x");
+  chmod(C("f").c_str(), 0644);
+  fs_.SetAttr("C:\\F", kAttrReadOnly | kAttrHidden | kAttrSystem |
+                           kAttrArchive | kAttrDirectory);
+  EXPECT_EQ(fs_.GetAttr("C:\\f"),
+            kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
+  EXPECT_EQ(ModeOf(C("f")), 0444);
+  fs_.SetAttr("C:\\f", 0);
+  EXPECT_EQ(fs_.GetAttr("C:\\f"), 0);
+  EXPECT_EQ(ModeOf(C("f")) & 0200, 0200);
+  EXPECT_LT(getxattr(C("f").c_str(), kDosAttribName, nullptr, 0), 0);
+
+  // A folder's read-only is stored; its write bits stay.
+  mkdir(C("d").c_str(), 0755);
+  fs_.SetAttr("C:\\d", kAttrReadOnly | kAttrHidden);
+  EXPECT_EQ(fs_.GetAttr("C:\\d"), kAttrDirectory | kAttrReadOnly | kAttrHidden);
+  EXPECT_EQ(ModeOf(C("d")), 0755);
+  fs_.SetAttr("C:\\d", 0);
+  EXPECT_EQ(fs_.GetAttr("C:\\d"), kAttrDirectory);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.SetAttr("C:\\none", 0); }),
+            kErrFileNotFound);
+}
+
+TEST_F(FileSystemTest, CopyReplacesAndKeepsTimeAndPermissions) {
+  mkdir(C("Src").c_str(), 0755);
+  mkdir(C("Dst").c_str(), 0755);
+  TempPrefix::Write(C("Src/a.dll"), "new contents");
+  chmod(C("Src/a.dll").c_str(), 0750);
+  SetMtime(C("Src/a.dll"), 1600000000, 123456789);
+  fs_.FileCopy("C:\\src\\A.DLL", "C:\\DST\\Copy.DLL");
+  EXPECT_EQ(TempPrefix::Read(C("Dst/Copy.DLL")), "new contents");
+  EXPECT_EQ(ModeOf(C("Dst/Copy.DLL")), 0750);
+  struct stat st;
+  stat(C("Dst/Copy.DLL").c_str(), &st);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+  EXPECT_EQ(fs_.DateLastModified("C:\\dst\\copy.dll"), 1600000000);
+
+  // Onto an existing file (matched case-insensitively): replaced in place.
+  TempPrefix::Write(C("Src/a.dll"), "newer");
+  fs_.FileCopy("C:\\Src\\a.dll", "C:\\Dst\\COPY.dll");
+  EXPECT_EQ(TempPrefix::Read(C("Dst/Copy.DLL")), "newer");
+  EXPECT_EQ(TemporaryFilesIn(C("Dst")), 0);
+}
+
+TEST_F(FileSystemTest, CopyRefusesWhatWindowsRefuses) {
+  TempPrefix::Write(C("src"), "new");
+  TempPrefix::Write(C("ro"), "old");
+  chmod(C("ro").c_str(), 0444);
+  TempPrefix::Write(C("hid"), "old");
+  setxattr(C("hid").c_str(), kDosAttribName, "0x2", 3, 0);
+  mkdir(C("Dir").c_str(), 0755);
+  // Read-only holds for root too.
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\ro"); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(TempPrefix::Read(C("ro")), "old");
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\hid"); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\none", "C:\\x"); }),
+            kErrFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\Dir"); }),
+            kErrPathFileAccess);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\Dir", "C:\\x"); }),
+            kErrPathFileAccess);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\No\\x"); }),
+            kErrPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\src\\x"); }),
+            kErrPathNotFound);
+  EXPECT_EQ(TemporaryFilesIn(temp_.drive_c()), 0);
+  // A hidden source may replace a hidden target, as the bits agree.
+  setxattr(C("src").c_str(), kDosAttribName, "0x2", 3, 0);
+  fs_.FileCopy("C:\\src", "C:\\hid");
+  EXPECT_EQ(TempPrefix::Read(C("hid")), "new");
+}
+
+TEST_F(FileSystemTest, KillMkDirAndDates) {
+  TempPrefix::Write(C("f"), "x");
+  TempPrefix::Write(C("ro"), "x");
+  chmod(C("ro").c_str(), 0444);
+  mkdir(C("D").c_str(), 0755);
+  fs_.Kill("C:\\F");
+  EXPECT_EQ(fs_.Dir("C:\\f", 31), "");
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.Kill("C:\\f"); }), kErrFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.Kill("C:\\ro"); }), kErrPermissionDenied);
+  EXPECT_EQ(TempPrefix::Read(C("ro")), "x");
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.Kill("C:\\d"); }), kErrFileNotFound);
+
+  fs_.MkDir("C:\\d\\New");
+  EXPECT_EQ(fs_.GetAttr("C:\\D\\new"), kAttrDirectory);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.MkDir("C:\\D\\NEW"); }),
+            kErrPathFileAccess);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.MkDir("C:\\ro"); }), kErrPathFileAccess);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.MkDir("C:\\a\\b"); }), kErrPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.MkDir("C:\\ro\\b"); }), kErrPathNotFound);
+
+  SetMtime(C("ro"), 1234567890, 999999999);
+  EXPECT_EQ(fs_.DateLastModified("C:\\RO"), 1234567890);
+  // The file-system object finds no file where a folder is.
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.DateLastModified("C:\\d"); }),
+            kErrFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.DateLastModified("C:\\none"); }),
+            kErrFileNotFound);
+}
+
+TEST_F(FileSystemTest, AppendAndReadTextFiles) {
+  fs_.AppendLine("C:\\log.txt", "first");
+  fs_.AppendLine("C:\\LOG.TXT", "second, \"quoted\"");
+  EXPECT_EQ(TempPrefix::Read(C("log.txt")), "first\r\nsecond, \"quoted\"\r\n");
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.AppendLine("C:\\No\\log", "x"); }),
+            kErrPathNotFound);
+  TempPrefix::Write(C("ro"), "");
+  chmod(C("ro").c_str(), 0444);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.AppendLine("C:\\ro", "x"); }),
+            kErrPermissionDenied);
+  mkdir(C("D").c_str(), 0755);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.AppendLine("C:\\D", "x"); }),
+            kErrPathFileAccess);
+
+  auto reader = fs_.OpenForInput("C:\\Log.Txt");
+  EXPECT_EQ(reader->ReadItem(), "first");
+  EXPECT_EQ(reader->ReadItem(), "second");
+  EXPECT_EQ(reader->ReadItem(), "quoted");
+  EXPECT_TRUE(reader->AtEnd());
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.OpenForInput("C:\\none"); }),
+            kErrFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.OpenForInput("C:\\D"); }),
+            kErrPathFileAccess);
+  mkfifo(C("pipe").c_str(), 0644);  // must not wait for a writer
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.OpenForInput("C:\\pipe"); }),
+            kErrPathFileAccess);
+}
+
+TEST_F(FileSystemTest, FileSystemWithoutExtendedAttributes) {
+  // ramfs keeps no user attributes; mounted in a namespace of the child's
+  // own so that nothing stays mounted.
+  std::string plain = C("Plain");
+  mkdir(plain.c_str(), 0755);
+  int result = RunInChild([&] {
+    if (unshare(CLONE_NEWNS) != 0) return 200;
+    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    if (mount("ramfs", plain.c_str(), "ramfs", 0, nullptr) != 0) return 200;
+    TempPrefix::Write(plain + "/f", "x");
+    TempPrefix::Write(plain + "/.dot", "x");
+    if (fs_.GetAttr("C:\\Plain\\f") != 0) return 1;
+    if (fs_.GetAttr("C:\\Plain\\.dot") != kAttrHidden) return 2;
+    if (ErrorNumberOf([&] { fs_.SetAttr("C:\\Plain\\f", kAttrHidden); }) !=
+        kErrPermissionDenied) {
+      return 3;
+    }
+    // Read-only needs no extended attribute; archive alone is let go.
+    fs_.SetAttr("C:\\Plain\\f", kAttrReadOnly | kAttrArchive);
+    if (fs_.GetAttr("C:\\Plain\\f") != kAttrReadOnly) return 4;
+    fs_.SetAttr("C:\\Plain\\f", 0);
+    if (fs_.GetAttr("C:\\Plain\\f") != 0) return 5;
+    if (fs_.Dir("C:\\Plain\\*.*", 0) != "f") return 6;
+    fs_.FileCopy("C:\\Plain\\f", "C:\\Plain\\g");
+    return 0;
+  });
+  if (result == 200) GTEST_SKIP() << "no right to mount a ramfs here";
+  EXPECT_EQ(result, 0);
+}
+
+}  // namespace
+}  // namespace rolvex

@@ -1,0 +1,227 @@
+#include "platform/posix/posix_profile_store.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_dos_attributes.h"
+#include "platform/posix/posix_temp_prefix.h"
+
+namespace rolvex {
+namespace {
+
+class PosixProfileStoreTest : public ::testing::Test {
+ protected:
+  PosixProfileStoreTest() : drives_(temp_.path()), store_(drives_) {}
+
+  std::string Get(const std::string& section, const std::string& key,
+                  const std::string& file) {
+    return store_.GetString(section, key, std::string(255, ' '), 255, file);
+  }
+  std::string Host(const std::string& name) const {
+    return temp_.drive_c() + "/" + name;
+  }
+  std::vector<std::string> FilesOfDriveC() const {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(temp_.drive_c())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static ino_t Inode(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+  }
+  static mode_t Mode(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+  }
+
+  TempPrefix temp_;
+  DriveModel drives_;
+  PosixProfileStore store_;
+};
+
+TEST_F(PosixProfileStoreTest, MissingFileFolderOrDriveReadsAsDefault) {
+  EXPECT_EQ(Get("A", "k", "C:\\missing.ini"), "");
+  EXPECT_EQ(store_.GetString("A", "k", "dflt  ", 255, "C:\\missing.ini"),
+            "dflt");
+  EXPECT_EQ(Get("A", "k", "C:\\NoFolder\\x.ini"), "");
+  EXPECT_EQ(Get("A", "k", "Q:\\x.ini"), "");
+  EXPECT_EQ(Get("A", "k", "relative.ini"), "");
+  // A folder, or a FIFO that nobody writes to, named like the file: no hang.
+  mkdir(Host("dir.ini").c_str(), 0755);
+  mkfifo(Host("fifo.ini").c_str(), 0644);
+  EXPECT_EQ(Get("A", "k", "C:\\dir.ini"), "");
+  EXPECT_EQ(Get("A", "k", "C:\\fifo.ini"), "");
+  EXPECT_FALSE(store_.WriteString("A", "k", "v", "C:\\dir.ini"));
+  EXPECT_FALSE(store_.WriteString("A", "k", "v", "C:\\fifo.ini"));
+}
+
+TEST_F(PosixProfileStoreTest, ReadsWithProfileRules) {
+  TempPrefix::Write(Host("Rolvex.ini"), "[Intern]\r\n Sprache = DE \r\nLong=" +
+                                            std::string(300, 'x') +
+                                            "\r\nQ=\"quoted\"\r\n");
+  // The file name is found without regard to case, names too.
+  EXPECT_EQ(Get("intern", "SPRACHE", "C:\\ROLVEX.INI"), "DE");
+  EXPECT_EQ(Get("Intern", "Long", "c:\\rolvex.ini"), std::string(254, 'x'));
+  EXPECT_EQ(Get("Intern", "Q", "C:\\Rolvex.ini"), "quoted");
+  EXPECT_EQ(Get("Intern", "missing", "C:\\Rolvex.ini"), "");
+}
+
+TEST_F(PosixProfileStoreTest, CreatesFileOnlyWhenItsFolderExists) {
+  EXPECT_TRUE(
+      store_.WriteString("General", "CancelSP", "True", "C:\\ServicePack.ini"));
+  EXPECT_EQ(TempPrefix::Read(Host("ServicePack.ini")),
+            "[General]\r\nCancelSP=True\r\n");
+  EXPECT_EQ(Mode(Host("ServicePack.ini")), 0666 & ~CurrentUmask());
+
+  EXPECT_FALSE(store_.WriteString("A", "k", "v", "C:\\NoFolder\\x.ini"));
+  EXPECT_FALSE(std::filesystem::exists(Host("NoFolder")));
+  EXPECT_FALSE(store_.WriteString("A", "k", "v", "Q:\\x.ini"));
+  EXPECT_EQ(FilesOfDriveC(), std::vector<std::string>{"ServicePack.ini"});
+}
+
+TEST_F(PosixProfileStoreTest, EditsTheFileFoundWithoutRegardToCase) {
+  TempPrefix::Write(Host("Rolvex.ini"), "; keep\n[ServicePack]\nVersion=1\n");
+  chmod(Host("Rolvex.ini").c_str(), 0640);
+  ino_t before = Inode(Host("Rolvex.ini"));
+  EXPECT_TRUE(
+      store_.WriteString("SERVICEPACK", "version", " 2.0", "C:\\ROLVEX.INI"));
+  EXPECT_EQ(TempPrefix::Read(Host("Rolvex.ini")),
+            "; keep\n[ServicePack]\nVersion=2.0\n");
+  // Replaced by rename (a new inode), keeping the permission bits, and no
+  // temporary file or second spelling of the name is left behind.
+  EXPECT_NE(Inode(Host("Rolvex.ini")), before);
+  EXPECT_EQ(Mode(Host("Rolvex.ini")), 0640u);
+  EXPECT_EQ(FilesOfDriveC(), std::vector<std::string>{"Rolvex.ini"});
+}
+
+TEST_F(PosixProfileStoreTest, UnchangedValueLeavesFileAlone) {
+  TempPrefix::Write(Host("a.ini"), "[A]\nk=v\n");
+  ino_t before = Inode(Host("a.ini"));
+  EXPECT_TRUE(store_.WriteString("A", "k", "v", "C:\\a.ini"));
+  EXPECT_EQ(Inode(Host("a.ini")), before);
+}
+
+TEST_F(PosixProfileStoreTest, ReadOnlyFileIsNotWrittenEvenByRoot) {
+  TempPrefix::Write(Host("ro.ini"), "[A]\nk=old\n");
+  chmod(Host("ro.ini").c_str(), 0444);
+  EXPECT_FALSE(store_.WriteString("A", "k", "new", "C:\\ro.ini"));
+  EXPECT_FALSE(store_.WriteString("B", "k", "new", "C:\\ro.ini"));
+  EXPECT_EQ(TempPrefix::Read(Host("ro.ini")), "[A]\nk=old\n");
+  EXPECT_EQ(Mode(Host("ro.ini")), 0444u);
+
+  // Read-only kept in the stored DOS attributes counts as well.
+  TempPrefix::Write(Host("dos.ini"), "[A]\nk=old\n");
+  const char ro[] = "0x1";
+  if (setxattr(Host("dos.ini").c_str(), "user.DOSATTRIB", ro, 3, 0) == 0) {
+    EXPECT_FALSE(store_.WriteString("A", "k", "new", "C:\\dos.ini"));
+    EXPECT_EQ(TempPrefix::Read(Host("dos.ini")), "[A]\nk=old\n");
+  }
+  EXPECT_EQ(FilesOfDriveC(), (std::vector<std::string>{"dos.ini", "ro.ini"}));
+}
+
+TEST_F(PosixProfileStoreTest, FileOfAnotherUserIsNotReplaced) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  // The folder lets everybody make files, so a rename would go through; the
+  // file itself may only be written by its owner.
+  chmod(temp_.path().c_str(), 0755);
+  chmod(temp_.drive_c().c_str(), 0777);
+  TempPrefix::Write(Host("root.ini"), "[A]\nk=old\n");
+  chmod(Host("root.ini").c_str(), 0644);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    bool written = store_.WriteString("A", "k", "new", "C:\\root.ini");
+    _exit(written ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(TempPrefix::Read(Host("root.ini")), "[A]\nk=old\n");
+}
+
+TEST_F(PosixProfileStoreTest, HiddenAndSystemAttributesSurviveTheRewrite) {
+  TempPrefix::Write(Host("h.ini"), "[A]\nk=old\n");
+  const char hs[] = "0x6";
+  if (setxattr(Host("h.ini").c_str(), "user.DOSATTRIB", hs, 3, 0) != 0) {
+    GTEST_SKIP() << "no extended attributes on this file system";
+  }
+  ASSERT_TRUE(store_.WriteString("A", "k", "new", "C:\\h.ini"));
+  EXPECT_EQ(TempPrefix::Read(Host("h.ini")), "[A]\nk=new\n");
+  char value[16] = {};
+  ssize_t n = getxattr(Host("h.ini").c_str(), "user.DOSATTRIB", value, 15);
+  EXPECT_EQ(std::string(value, n > 0 ? n : 0), "0x6");
+}
+
+TEST_F(PosixProfileStoreTest, FileLockedByAnotherHolderIsNotWritten) {
+  TempPrefix::Write(Host("locked.ini"), "[A]\nk=old\n");
+  int fd = open(Host("locked.ini").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  EXPECT_FALSE(store_.WriteString("A", "k", "new", "C:\\locked.ini"));
+  close(fd);
+  EXPECT_EQ(TempPrefix::Read(Host("locked.ini")), "[A]\nk=old\n");
+  EXPECT_TRUE(store_.WriteString("A", "k", "new", "C:\\locked.ini"));
+}
+
+TEST_F(PosixProfileStoreTest, FailedWriteKeepsOldContentAndLeavesNoTemporary) {
+  std::string old = "[A]\nk=old\n; padding " + std::string(2000, 'p') + "\n";
+  TempPrefix::Write(Host("big.ini"), old);
+  // The new file cannot be written whole: the file size limit stops it, as
+  // a full disk would.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  auto old_handler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool written = store_.WriteString("A", "k", "new", "C:\\big.ini");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(TempPrefix::Read(Host("big.ini")), old);
+  EXPECT_EQ(FilesOfDriveC(), std::vector<std::string>{"big.ini"});
+}
+
+TEST_F(PosixProfileStoreTest, WritesThroughALinkAndRefusesDanglingOnes) {
+  mkdir(Host("real").c_str(), 0755);
+  TempPrefix::Write(Host("real/target.ini"), "[A]\nk=old\n");
+  ASSERT_EQ(symlink("real/target.ini", Host("link.ini").c_str()), 0);
+  ASSERT_TRUE(store_.WriteString("A", "k", "new", "C:\\link.ini"));
+  struct stat st;
+  ASSERT_EQ(lstat(Host("link.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(TempPrefix::Read(Host("real/target.ini")), "[A]\nk=new\n");
+
+  ASSERT_EQ(symlink("real/none.ini", Host("dangling.ini").c_str()), 0);
+  EXPECT_FALSE(store_.WriteString("A", "k", "v", "C:\\dangling.ini"));
+  EXPECT_FALSE(std::filesystem::exists(Host("real/none.ini")));
+}
+
+TEST_F(PosixProfileStoreTest, Utf16FileIsNeverRewritten) {
+  std::string bytes("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 22);
+  TempPrefix::Write(Host("wide.ini"), bytes);
+  EXPECT_EQ(Get("A", "k", "C:\\wide.ini"), "v");
+  EXPECT_FALSE(store_.WriteString("A", "k", "x", "C:\\wide.ini"));
+  EXPECT_EQ(TempPrefix::Read(Host("wide.ini")), bytes);
+}
+
+}  // namespace
+}  // namespace rolvex
