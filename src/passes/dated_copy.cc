@@ -5,6 +5,7 @@
 #include "passes/guarded_copy.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
+#include "reporting/failure_text.h"
 #include "reporting/text_output.h"
 #include "settings/language_texts.h"
 
@@ -48,11 +49,9 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   StepGuard guard([&](const RunError& failure) {
     ++state.failures_reported;
     TextAusgabe(state,
-                TextEinlesen(state, 14, location) +
-                    " Number:" + std::to_string(failure.number()) +
-                    "; Description:" + failure.description() + " '" +
-                    source_path + "' -> '" + target_path +
-                    "'; Source:" + failure.source(),
+                FailureText(TextEinlesen(state, 14, location), failure,
+                            QuotedPlace(source_path) + " ->" +
+                                QuotedPlace(target_path)),
                 false, location);
   });
 

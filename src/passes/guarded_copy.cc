@@ -6,6 +6,7 @@
 #include "passes/path_text.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
+#include "reporting/failure_text.h"
 #include "reporting/text_output.h"
 #include "settings/ini_access.h"
 #include "settings/language_texts.h"
@@ -50,11 +51,8 @@ void RunWithRetries(PassState& state, const std::function<void()>& operation,
     }
 
     const std::string text = TextEinlesen(state, wording.text_nr, location);
-    const std::string head = text +
-                             " Number:" + std::to_string(failure.number()) +
-                             "; Description:" + failure.description();
-    TextAusgabe(state,
-                head + wording.log_files + "; Source:" + failure.source(), true,
+    const std::string head = FailureHead(text, failure);
+    TextAusgabe(state, FailureText(text, failure, wording.log_files), true,
                 location);
     const int answer =
         state.window.MessageBox(head + kCrLf + kCrLf + wording.files + kCrLf +

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "passes/file_tree.h"
+#include "reporting/failure_text.h"
 #include "reporting/progress_bar.h"
 #include "reporting/text_output.h"
 #include "settings/ersetze_environment.h"
@@ -80,10 +81,8 @@ void ReportPassError(PassContext& context, const RunError& failure) {
       !context.EntryIsFolder()) {
     place += "\\" + context.entry().file_name;
   }
-  const std::string text = TextEinlesen(state, 14, context.location) +
-                           " Number:" + std::to_string(failure.number()) +
-                           "; Description:" + failure.description() + " '" +
-                           place + "'; Source:" + failure.source();
+  const std::string text = FailureText(
+      TextEinlesen(state, 14, context.location), failure, QuotedPlace(place));
   ++state.failures_reported;
   TextAusgabe(state, text, false, context.location);
   state.window.MessageBox(text, kMbOk, "Error");

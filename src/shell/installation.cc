@@ -8,6 +8,7 @@
 #include "passes/standard_pass.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
+#include "reporting/failure_text.h"
 #include "reporting/text_output.h"
 #include "settings/ersetze_environment.h"
 #include "settings/language_texts.h"
@@ -24,11 +25,8 @@ void ReportListingFailure(Installer& installer, const RunError& error,
                           const std::string& location) {
   ++installer.failures_reported;
   TextAusgabe(installer,
-              TextEinlesen(installer, 14, location) +
-                  " Number:" + std::to_string(error.number()) +
-                  "; Description:" + error.description() + " '" +
-                  installer.program_dir + "\\" + tree +
-                  "'; Source:" + error.source(),
+              FailureText(TextEinlesen(installer, 14, location), error,
+                          QuotedPlace(installer.program_dir + "\\" + tree)),
               false, location);
 }
 
