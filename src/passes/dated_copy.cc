@@ -59,9 +59,10 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   bool source_newer = false;
   FileTime source_time = kZeroDateTime;
   FileTime target_time = kZeroDateTime;
-  // One holder for both files, as in the original design: when GetFile of
-  // the target fails, the holder still has the source, and the target's time
-  // stamp becomes the source's (equal, so the target is kept).
+  // One holder for both files: when GetFile of the target fails, the holder
+  // still has the source, and the target's time stamp becomes the source's
+  // (equal, so the target is kept). A target whose time cannot be read is
+  // thus never replaced by a guess.
   std::optional<FileObject> holder;
 
   // Mask 15: hidden and system sources count, a folder of that name does not.

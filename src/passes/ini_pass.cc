@@ -43,7 +43,8 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
   std::string item;
   while (context.guard.test([&] { return !reader->AtEnd(); })) {
     // A failed read leaves the previous item in place, which the steps below
-    // then see again, as they always have.
+    // then see again: the failure is reported, and the run goes on with what
+    // it has rather than inventing an empty item.
     const bool read = context.guard.run([&] { item = reader->ReadItem(); });
     context.guard.run([&] { item = TrimBlanks(item); });
     context.guard.run([&] { ClassifyIniItem(merge, item); });

@@ -30,7 +30,9 @@ struct PassContext {
   int index = 0;
   // Working values of the pass. They are not cleared between entries: a step
   // that fails while computing one leaves the previous entry's value, and the
-  // following steps work on that, as they always have.
+  // following steps work on that. A failed step is reported and the run goes
+  // on, so what the later steps then do (and log) follows from the value left
+  // in place; clearing it would change which file they name.
   std::string source_path;
   std::string target_path;
 };

@@ -18,7 +18,7 @@ constexpr char kEllipsis[] = "...";
 // line counts), so no beginning that is already wider than the label on its
 // own can fit with the dots, and neither can any longer one. The shortest
 // such beginning is found by halving; below it the characters are dropped
-// one by one as before, which takes about as many rounds as the dots are
+// one by one, which takes about as many rounds as the dots are
 // characters wide. The line shown is the same as with dropping characters
 // from the very end.
 std::string FitToLabel(Window& window, const std::string& text) {
