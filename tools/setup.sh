@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   xvfb xauth xdotool imagemagick x11-utils
-  attr fonts-dejavu-core
+  attr fonts-dejavu-core locales
 )
 
 missing=()
@@ -25,4 +25,12 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
     "${missing[@]}" >/dev/null
+fi
+
+# A Latin-1 locale, so that the tests can show that name comparisons do not
+# depend on the locale the window library sets.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.iso88591$'; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1 || true
 fi

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -263,6 +264,21 @@ TEST_F(VersionHandOverTest, MissingVersionIsWrittenEmpty) {
   EXPECT_FALSE(bare.Load().has_value());
   ASSERT_EQ(bare.profiles.writes.size(), 1u);
   EXPECT_EQ(bare.profiles.writes[0].value, "");
+}
+
+TEST_F(VersionHandOverTest, OnlyAsciiLettersIgnoreCaseWhateverTheLocale) {
+  // In a Latin-1 locale the C library upper-cases 0xE4 to 0xC4; the
+  // comparison must not, so that both builds and every PC agree.
+  const char* set = nullptr;
+  for (const char* name : {"de_DE.ISO-8859-1", "German_Germany.1252"}) {
+    if ((set = std::setlocale(LC_CTYPE, name)) != nullptr) break;
+  }
+  if (set == nullptr) GTEST_SKIP() << "no Latin-1 locale on this machine";
+  rig.environment.Set("ServicePackDir", "C:\\Packs\\B\xC4R");
+  rig.window.program_directory = "c:\\packs\\b\xE4r";
+  EXPECT_FALSE(rig.Load().has_value());
+  std::setlocale(LC_CTYPE, "C");
+  EXPECT_TRUE(Writes().empty());
 }
 
 TEST_F(VersionHandOverTest, AnyOtherFolderLeavesTheComputerIniAlone) {
