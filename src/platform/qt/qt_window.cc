@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -167,9 +168,16 @@ void QtWindow::UseFontOf(ControlId id) {
 }
 
 float QtWindow::TextWidth(const std::string& text) {
+  // A text of several lines is as wide as its widest line; a CR before a
+  // line feed belongs to the line break. The text is decoded whole, as the
+  // label shows it.
   QFontMetricsF metrics(*font_);
-  return static_cast<float>(metrics.horizontalAdvance(DecodeAnsi(text))) *
-         tppx_x_;
+  qreal widest = 0;
+  for (QString line : DecodeAnsi(text).split(QLatin1Char('\n'))) {
+    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  return static_cast<float>(widest) * tppx_x_;
 }
 
 float QtWindow::ScreenWidthTwips() {
