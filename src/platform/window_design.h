@@ -1,8 +1,11 @@
 // The designed layout of the installer's window, as the window backends
 // create it before start-up scales and places anything: twips at 1024 x 768
-// pixels and 15 twips a pixel, fonts in points.
+// pixels and 15 twips a pixel, fonts in points; and how the backends show
+// lengths in pixels.
 #ifndef ROLVEX_PLATFORM_WINDOW_DESIGN_H_
 #define ROLVEX_PLATFORM_WINDOW_DESIGN_H_
+
+#include <cmath>
 
 #include "platform/window.h"
 
@@ -42,6 +45,25 @@ inline const ControlDesign& DesignOf(ControlId id) {
 inline constexpr float kDesignWindowWidth = 15360;
 inline constexpr float kDesignWindowHeight = 11520;
 inline constexpr float kDesignWindowFontSize = 12;
+
+// How the window backends show a length: they keep the twips as set
+// (fractions too, so that reading gives back what was set) and place the
+// window or control at the nearest whole pixel, halves to even, the rule by
+// which start-up rounds the panel's pixels for its topmost call; a size
+// below 0 shows as 0.
+inline int TwipsToPixels(float twips, float twips_per_pixel) {
+  // nearbyint rounds halves to even in the default rounding mode.
+  return static_cast<int>(std::nearbyint(twips / twips_per_pixel));
+}
+
+// A window measure given again in pixels (the panel's topmost call) keeps
+// its twips as set when it already shows at that pixel; otherwise it becomes
+// the pixel's twips.
+inline float TwipsAtPixel(float twips, int pixels, float twips_per_pixel) {
+  return TwipsToPixels(twips, twips_per_pixel) == pixels
+             ? twips
+             : static_cast<float>(pixels) * twips_per_pixel;
+}
 
 // The title of message boxes that are given none.
 inline constexpr char kDefaultTitle[] = "Rolvex";

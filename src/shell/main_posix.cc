@@ -13,6 +13,10 @@
 //                    before the program ends, for screenshots of the
 //                    unattended modes
 //
+// ProgramDir is the folder of the path the program was started by, so that
+// a link in a service pack's folder to a program kept elsewhere finds the
+// pack's texts beside the link.
+//
 // The command line is the process's arguments after the program's own name,
 // joined with single blanks. The shell has already removed its quoting, so
 // `rolvex "1 2"` and `rolvex 1 2` both read "1 2"; quotation marks reach the
@@ -21,6 +25,9 @@
 // The exit status is set where the program ends (Window::EndProgram); an
 // unexpected failure that escapes start-up or the window is reported on
 // standard error and ends the program with status 1.
+#include <limits.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -35,6 +42,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process_runner.h"
 #include "platform/posix/posix_profile_store.h"
+#include "platform/posix/posix_program_folder.h"
 #include "platform/posix/posix_restart_scheduler.h"
 #include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
@@ -43,8 +51,6 @@
 
 // Built with ROLVEX_WITH_QT off, the program has the console window only.
 #ifndef ROLVEX_CONSOLE_ONLY
-#include <unistd.h>
-
 #include <QApplication>
 
 #include "platform/qt/qt_window.h"
@@ -56,6 +62,16 @@ namespace {
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
+}
+
+// ProgramDir: the folder the program was started from, as a Windows path.
+// Started by a bare name found on PATH, the program's own folder.
+std::string ProgramDirOf(const DriveModel& drives, int argc, char** argv) {
+  char current[PATH_MAX];
+  const std::string folder =
+      StartedProgramFolder(argc > 0 && argv[0] ? argv[0] : "",
+                           getcwd(current, sizeof current) ? current : "");
+  return folder.empty() ? drives.ProgramDir() : drives.ToWindows(folder);
 }
 
 std::string JoinArguments(int argc, char** argv) {
@@ -207,7 +223,7 @@ int main(int argc, char** argv) {
   try {
     const DriveModel drives = DriveModel::FromEnvironment();
     PosixParts parts(drives);
-    const std::string program_dir = drives.ProgramDir();
+    const std::string program_dir = ProgramDirOf(drives, argc, argv);
 #ifdef ROLVEX_CONSOLE_ONLY
     RunConsole(parts, command_line, program_dir);
 #else

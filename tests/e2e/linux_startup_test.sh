@@ -9,7 +9,9 @@
 #   input presses the exit button (status 2, nothing logged);
 # - a latch set back to false lets the program start again;
 # - ROLVEX_SCREEN narrows the console's status label as a smaller screen does;
-# - run from another folder, the version is not handed over.
+# - run from another folder, the version is not handed over;
+# - started through a link in C:\ServicePacks to the program in C:\Bin, the
+#   program's folder is the link's: the pack's texts and version are found.
 set -euo pipefail
 
 bin=${ROLVEX_BIN:?ROLVEX_BIN must name the rolvex program}
@@ -112,6 +114,17 @@ run "$p" Other 2
 expect_eq "elsewhere: status" 0 "$status"
 [[ -e "$p/drive_c/Computer.ini" ]] &&
   fail "elsewhere: Computer.ini was written"
+
+# --- started through a link to the program kept elsewhere
+p=$(new_prefix link)
+mkdir -p "$p/drive_c/Bin"
+mv "$p/drive_c/ServicePacks/rolvex" "$p/drive_c/Bin/rolvex"
+ln -s ../Bin/rolvex "$p/drive_c/ServicePacks/rolvex"
+run "$p" ServicePacks 2
+expect_eq "link: output" \
+  "$(printf 'Installing files\nRegistering parts\nMerging ini files')" "$out"
+grep -q "^Version=7.1.2" "$p/drive_c/Computer.ini" 2>/dev/null ||
+  fail "link: version not handed over"
 
 if ((failures)); then
   echo "linux_startup_test: $failures failure(s)" >&2

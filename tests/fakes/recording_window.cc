@@ -1,34 +1,18 @@
 #include "fakes/recording_window.h"
 
 namespace rolvex {
-namespace {
-
-RecordingControl Make(float left, float top, float width, float height,
-                      bool visible, float font_size, std::string caption) {
-  RecordingControl c;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  c.visible = visible;
-  c.font_size = font_size;
-  c.caption = std::move(caption);
-  return c;
-}
-
-}  // namespace
 
 RecordingWindow::RecordingWindow() {
-  controls_[ControlId::kHinterGrund] = Make(0, 0, 15360, 11520, true, 0, "");
-  controls_[ControlId::kFrageLabel] = Make(0, 750, 3600, 2760, true, 12, "");
-  controls_[ControlId::kBalkenPicture] = Make(0, 0, 3600, 450, false, 0, "");
-  controls_[ControlId::kBalkenShape] = Make(0, 0, 15, 500, true, 0, "");
-  controls_[ControlId::kLabel1] = Make(2010, 1860, 6000, 390, false, 14.25f, "");
-  controls_[ControlId::kLabel2] = Make(2010, 2385, 6000, 390, false, 14.25f, "");
-  controls_[ControlId::kLabel3] = Make(2010, 2910, 6000, 390, false, 14.25f, "");
-  controls_[ControlId::kTaste0] =
-      Make(11460, 5100, 3600, 615, false, 12, "Start Service Pack ");
-  controls_[ControlId::kTaste1] = Make(11460, 5850, 3600, 615, false, 12, "Exit");
+  for (const ControlDesign& design : kControlDesigns) {
+    RecordingControl& c = controls_[design.id];
+    c.left = design.left;
+    c.top = design.top;
+    c.width = design.width;
+    c.height = design.height;
+    c.visible = design.visible;
+    c.font_size = design.font_size;
+    c.caption = design.caption;
+  }
 }
 
 void RecordingWindow::SetTopmostNoActivate(int x, int y, int cx, int cy) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "platform/window_design.h"
 
 namespace rolvex {
 
@@ -51,8 +52,9 @@ struct RecordedMessageBox {
 
 class RecordingWindow : public Window {
  public:
-  // Controls start with the designed geometry, fonts and visibility of the
-  // installer's window; the screen is 1024 x 768 pixels at 15 twips a pixel.
+  // Controls start as kControlDesigns has them (geometry, fonts, visibility,
+  // captions), the window at its designed size; the screen is 1024 x 768
+  // pixels at 15 twips a pixel.
   RecordingWindow();
 
   Control& control(ControlId id) override { return controls_[id]; }
@@ -107,7 +109,8 @@ class RecordingWindow : public Window {
   // answers OK and an Abort/Retry/Ignore box answers Ignore.
   std::deque<int> answers;
 
-  float left = 0, top = 0, width = 15360, height = 11520;
+  float left = 0, top = 0, width = kDesignWindowWidth,
+        height = kDesignWindowHeight;
   float char_width = 100;
   float screen_width_px = 1024, screen_height_px = 768;
   float tppx_x = 15, tppx_y = 15;

@@ -215,7 +215,9 @@ INSTANTIATE_TEST_SUITE_P(
                       PanelCase{800, 600, 597, 70, 188, 183, 585},
                       // 477.5 -> 478 (even), 56.25, 150, 146.25
                       PanelCase{640, 480, 478, 56, 150, 146, 465},
-                      PanelCase{1280, 1024, 955, 120, 300, 312, 990}));
+                      PanelCase{1280, 1024, 955, 120, 300, 312, 990},
+                      // 1432.5 -> 1432 (even), 126.5625, 450, 329.0625
+                      PanelCase{1920, 1080, 1432, 127, 450, 329, 1050}));
 
 class VersionHandOverTest : public FormLoadTest {
  protected:

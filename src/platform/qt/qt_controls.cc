@@ -5,18 +5,12 @@
 #include <QLabel>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "platform/qt/qt_text.h"
 #include "platform/window_design.h"
 
 namespace rolvex {
-
-int TwipsToPixels(float twips, float twips_per_pixel) {
-  // nearbyint rounds halves to even in the default rounding mode.
-  return static_cast<int>(std::nearbyint(twips / twips_per_pixel));
-}
 
 BackgroundWidget::BackgroundWidget(QImage image, QWidget* parent)
     : QWidget(parent), image_(std::move(image)) {

@@ -1,6 +1,6 @@
 // The controls of the Qt window: each keeps its lengths in twips as they were
 // set (so reading back gives what was set) and shows itself with a Qt widget
-// placed in whole pixels.
+// placed in whole pixels (TwipsToPixels, never below 0 for a size).
 #ifndef ROLVEX_PLATFORM_QT_QT_CONTROLS_H_
 #define ROLVEX_PLATFORM_QT_QT_CONTROLS_H_
 
@@ -14,12 +14,9 @@
 #include <string>
 
 #include "platform/window.h"
+#include "platform/window_design.h"
 
 namespace rolvex {
-
-// Twips to whole pixels: the nearest pixel, halves to even (as the panel's
-// SetWindowPos arguments are rounded), never below 0 for a size.
-int TwipsToPixels(float twips, float twips_per_pixel);
 
 // HinterGrund: the picture stretched over the whole control.
 class BackgroundWidget : public QWidget {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -167,9 +168,16 @@ void QtWindow::UseFontOf(ControlId id) {
 }
 
 float QtWindow::TextWidth(const std::string& text) {
+  // A text of several lines is as wide as its widest line; a CR before a
+  // line feed belongs to the line break. The text is decoded whole, as the
+  // label shows it.
   QFontMetricsF metrics(*font_);
-  return static_cast<float>(metrics.horizontalAdvance(DecodeAnsi(text))) *
-         tppx_x_;
+  qreal widest = 0;
+  for (QString line : DecodeAnsi(text).split(QLatin1Char('\n'))) {
+    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  return static_cast<float>(widest) * tppx_x_;
 }
 
 float QtWindow::ScreenWidthTwips() {
@@ -200,17 +208,11 @@ void QtWindow::SetTopmostNoActivate(int x, int y, int cx, int cy) {
   // is shown again.
   main_->setWindowFlags(main_->windowFlags() | Qt::WindowStaysOnTopHint |
                         Qt::WindowDoesNotAcceptFocus);
-  // The measures in pixels are the window's now; a length that already
-  // shows at that pixel keeps its twips as set.
-  auto keep = [](float& twips, int pixels, float tppx) {
-    if (TwipsToPixels(twips, tppx) != pixels) {
-      twips = static_cast<float>(pixels) * tppx;
-    }
-  };
-  keep(left_, x, tppx_x_);
-  keep(top_, y, tppx_y_);
-  keep(width_, cx, tppx_x_);
-  keep(height_, cy, tppx_y_);
+  // The measures in pixels are the window's now.
+  left_ = TwipsAtPixel(left_, x, tppx_x_);
+  top_ = TwipsAtPixel(top_, y, tppx_y_);
+  width_ = TwipsAtPixel(width_, cx, tppx_x_);
+  height_ = TwipsAtPixel(height_, cy, tppx_y_);
   main_->setGeometry(x, y, std::max(1, cx), std::max(1, cy));
   if (was_visible) main_->show();
 }

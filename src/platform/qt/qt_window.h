@@ -51,7 +51,8 @@ class QtWindow : public Window {
   void SetHeight(float twips) override;
 
   void UseFontOf(ControlId control) override;
-  // QFontMetricsF::horizontalAdvance of the window's font, in twips.
+  // QFontMetricsF::horizontalAdvance of the window's font, in twips; for a
+  // text with line feeds, that of its widest line.
   float TextWidth(const std::string& text) override;
 
   float ScreenWidthTwips() override;

@@ -8,11 +8,13 @@ namespace rolvex {
 
 Win32Control::Win32Control(Win32Window& window, const ControlDesign& design,
                            HWND hwnd)
-    : window_(window), id_(design.id), hwnd_(hwnd) {
-  x_ = window_.ToPixelsX(design.left);
-  y_ = window_.ToPixelsY(design.top);
-  cx_ = window_.ToPixelsX(design.width);
-  cy_ = window_.ToPixelsY(design.height);
+    : window_(window),
+      id_(design.id),
+      hwnd_(hwnd),
+      left_(design.left),
+      top_(design.top),
+      width_(design.width),
+      height_(design.height) {
   Move();
   if (design.font_size > 0) SetFontSize(design.font_size);
   SetCaption(design.caption);
@@ -23,31 +25,39 @@ Win32Control::~Win32Control() {
   if (font_) DeleteObject(font_);
 }
 
-float Win32Control::Left() { return x_ * window_.TwipsPerPixelX(); }
-float Win32Control::Top() { return y_ * window_.TwipsPerPixelY(); }
-float Win32Control::Width() { return cx_ * window_.TwipsPerPixelX(); }
-float Win32Control::Height() { return cy_ * window_.TwipsPerPixelY(); }
+float Win32Control::Left() { return left_; }
+float Win32Control::Top() { return top_; }
+float Win32Control::Width() { return width_; }
+float Win32Control::Height() { return height_; }
 
 void Win32Control::SetLeft(float twips) {
-  x_ = window_.ToPixelsX(twips);
+  left_ = twips;
   Move();
 }
 void Win32Control::SetTop(float twips) {
-  y_ = window_.ToPixelsY(twips);
+  top_ = twips;
   Move();
 }
 void Win32Control::SetWidth(float twips) {
-  cx_ = std::max(0, window_.ToPixelsX(twips));
+  width_ = twips;
   Move();
 }
 void Win32Control::SetHeight(float twips) {
-  cy_ = std::max(0, window_.ToPixelsY(twips));
+  height_ = twips;
   Move();
 }
 
-void Win32Control::Move() { MoveWindow(hwnd_, x_, y_, cx_, cy_, TRUE); }
+void Win32Control::Move() {
+  const RECT r = PixelRect();
+  MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
 
-RECT Win32Control::PixelRect() const { return {x_, y_, x_ + cx_, y_ + cy_}; }
+RECT Win32Control::PixelRect() const {
+  const int x = window_.ToPixelsX(left_);
+  const int y = window_.ToPixelsY(top_);
+  return {x, y, x + std::max(0, window_.ToPixelsX(width_)),
+          y + std::max(0, window_.ToPixelsY(height_))};
+}
 
 bool Win32Control::Visible() {
   // The control's own flag: a control of a window not shown yet is visible

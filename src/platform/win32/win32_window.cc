@@ -1,7 +1,6 @@
 #include "platform/win32/win32_window.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "platform/background_bitmap.h"
@@ -86,12 +85,11 @@ Win32Window::Win32Window(HINSTANCE instance)
   RegisterWindowClass(instance, kFrameClass, DefWindowProcA, frame_brush_);
   RegisterWindowClass(instance, kShapeClass, DefWindowProcA, shape_brush);
 
-  cx_ = ToPixelsX(kDesignWindowWidth);
-  cy_ = ToPixelsY(kDesignWindowHeight);
   own_font_ = CreateInstallerFont(kDesignWindowFontSize);
   // No caption text: the window has no title bar to show it in.
-  hwnd_ = CreateWindowExA(0, kMainClass, "", WS_POPUP | WS_CLIPCHILDREN, x_, y_,
-                          cx_, cy_, nullptr, nullptr, instance, this);
+  hwnd_ = CreateWindowExA(0, kMainClass, "", WS_POPUP | WS_CLIPCHILDREN,
+                          ToPixelsX(left_), ToPixelsY(top_), ToPixelsX(width_),
+                          ToPixelsY(height_), nullptr, nullptr, instance, this);
   CreateControls(instance);
 }
 
@@ -128,33 +126,37 @@ void Win32Window::CreateControls(HINSTANCE instance) {
 Control& Win32Window::control(ControlId id) { return Get(id); }
 
 int Win32Window::ToPixelsX(float twips) const {
-  return static_cast<int>(std::lround(twips / twips_per_pixel_x_));
+  return TwipsToPixels(twips, twips_per_pixel_x_);
 }
 int Win32Window::ToPixelsY(float twips) const {
-  return static_cast<int>(std::lround(twips / twips_per_pixel_y_));
+  return TwipsToPixels(twips, twips_per_pixel_y_);
 }
 
-float Win32Window::Left() { return x_ * twips_per_pixel_x_; }
-float Win32Window::Top() { return y_ * twips_per_pixel_y_; }
-float Win32Window::Width() { return cx_ * twips_per_pixel_x_; }
-float Win32Window::Height() { return cy_ * twips_per_pixel_y_; }
+float Win32Window::Left() { return left_; }
+float Win32Window::Top() { return top_; }
+float Win32Window::Width() { return width_; }
+float Win32Window::Height() { return height_; }
 void Win32Window::SetLeft(float twips) {
-  x_ = ToPixelsX(twips);
+  left_ = twips;
   Move();
 }
 void Win32Window::SetTop(float twips) {
-  y_ = ToPixelsY(twips);
+  top_ = twips;
   Move();
 }
 void Win32Window::SetWidth(float twips) {
-  cx_ = std::max(0, ToPixelsX(twips));
+  width_ = twips;
   Move();
 }
 void Win32Window::SetHeight(float twips) {
-  cy_ = std::max(0, ToPixelsY(twips));
+  height_ = twips;
   Move();
 }
-void Win32Window::Move() { MoveWindow(hwnd_, x_, y_, cx_, cy_, TRUE); }
+void Win32Window::Move() {
+  MoveWindow(hwnd_, ToPixelsX(left_), ToPixelsY(top_),
+             std::max(0, ToPixelsX(width_)), std::max(0, ToPixelsY(height_)),
+             TRUE);
+}
 
 void Win32Window::UseFontOf(ControlId control) {
   has_font_owner_ = true;
@@ -211,10 +213,11 @@ void Win32Window::Show() {
 
 void Win32Window::SetTopmostNoActivate(int x, int y, int cx, int cy) {
   SetWindowPos(hwnd_, HWND_TOPMOST, x, y, cx, cy, SWP_NOACTIVATE);
-  x_ = x;
-  y_ = y;
-  cx_ = cx;
-  cy_ = cy;
+  // The measures in pixels are the window's now.
+  left_ = TwipsAtPixel(left_, x, twips_per_pixel_x_);
+  top_ = TwipsAtPixel(top_, y, twips_per_pixel_y_);
+  width_ = TwipsAtPixel(width_, cx, twips_per_pixel_x_);
+  height_ = TwipsAtPixel(height_, cy, twips_per_pixel_y_);
 }
 
 void Win32Window::Dispatch(MSG& message) {

@@ -21,9 +21,10 @@
 // What the window shows is also written to standard output when the process
 // has one (win32_transcript.h).
 //
-// Lengths are converted with the screen's twips per pixel (1440 / dots per
-// inch) and rounded to whole pixels; reading a length gives the pixels held
-// in twips.
+// Lengths are kept in twips as they were set, fractions too, so reading one
+// gives what was set; the windows are placed at the nearest whole pixel,
+// halves to even (TwipsToPixels), with the screen's twips per pixel (1440 /
+// dots per inch).
 #ifndef ROLVEX_PLATFORM_WIN32_WIN32_WINDOW_H_
 #define ROLVEX_PLATFORM_WIN32_WIN32_WINDOW_H_
 
@@ -77,7 +78,7 @@ class Win32Control : public Control {
   Win32Window& window_;
   ControlId id_;
   HWND hwnd_;
-  int x_ = 0, y_ = 0, cx_ = 0, cy_ = 0;  // pixels
+  float left_, top_, width_, height_;  // twips, as set
   std::string caption_;
   float font_size_ = 0;
   HFONT font_ = nullptr;
@@ -130,7 +131,7 @@ class Win32Window : public Window {
   // status 1: no failure may leave the program running unreported.
   [[noreturn]] void EndWithFailure(const std::exception& failure);
 
-  // Pixels for a length in twips.
+  // Pixels for a length in twips (TwipsToPixels).
   int ToPixelsX(float twips) const;
   int ToPixelsY(float twips) const;
 
@@ -151,7 +152,8 @@ class Win32Window : public Window {
   void Click(int index);
 
   HWND hwnd_ = nullptr;
-  int x_ = 0, y_ = 0, cx_ = 0, cy_ = 0;  // pixels
+  float left_ = 0, top_ = 0;  // twips, as set
+  float width_ = kDesignWindowWidth, height_ = kDesignWindowHeight;
   float twips_per_pixel_x_ = 15;
   float twips_per_pixel_y_ = 15;
   std::array<std::unique_ptr<Win32Control>, kControlCount> controls_;

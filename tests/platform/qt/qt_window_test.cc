@@ -83,7 +83,7 @@ TEST_F(QtWindowTest, PanelPixelsBecomeTheWindowMeasuresUnlessAlreadyShown) {
       QRect(TwipsToPixels(11460, tppx), 90, TwipsToPixels(2812.5f, tppx), 234));
 }
 
-TEST_F(QtWindowTest, TextWidthIsPositiveAndGrowsWithTheText) {
+TEST_F(QtWindowTest, TextWidthGrowsWithTheTextAndIsTheWidestLine) {
   EXPECT_EQ(window_.TextWidth(""), 0);
   const float one = window_.TextWidth("W");
   EXPECT_GT(one, 0);
@@ -96,6 +96,9 @@ TEST_F(QtWindowTest, TextWidthIsPositiveAndGrowsWithTheText) {
     previous = width;
   }
   EXPECT_GT(window_.TextWidth("WW"), one);
+  // Several lines measure as the widest.
+  EXPECT_EQ(window_.TextWidth("ab\r\nKopiere Datei\nx"),
+            window_.TextWidth("Kopiere Datei"));
 }
 
 TEST_F(QtWindowTest, WindowMeasuresWithTheSharedFontOfTheLabel) {

@@ -50,23 +50,34 @@ TEST_F(Win32WindowTest, StartsWithTheDesignedLayoutWithoutFrame) {
   EXPECT_STREQ(title, "");
 }
 
-TEST_F(Win32WindowTest, LengthsSnapToWholePixels) {
+// The lengths set are kept, fractions too, and shown at the nearest pixel
+// with halves to even, as start-up rounds the panel's pixels.
+TEST_F(Win32WindowTest, LengthsReadBackAsSetAndShowAtTheNearestPixel) {
   Control& label = window_->control(ControlId::kLabel1);
   label.SetWidth(3749.9f);  // 249.99 pixels
-  EXPECT_FLOAT_EQ(label.Width(), 3750);
-  label.SetLeft(1245);
+  EXPECT_FLOAT_EQ(label.Width(), 3749.9f);
+  label.SetLeft(2797.5f);  // 186.5 pixels
   label.SetTop(-30);
   RECT r;
   GetWindowRect(Native(ControlId::kLabel1).hwnd(), &r);
   MapWindowPoints(nullptr, window_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
-  EXPECT_EQ(r.left, 83);
+  EXPECT_EQ(r.left, 186);
   EXPECT_EQ(r.top, -2);
   EXPECT_EQ(r.right - r.left, 250);
-  window_->SetWidth(2812.5f);  // 187.5 pixels
-  EXPECT_FLOAT_EQ(window_->Width(), 188 * 15);
   Control& fill = window_->control(ControlId::kBalkenShape);
   fill.SetWidth(-15);
-  EXPECT_FLOAT_EQ(fill.Width(), 0);
+  EXPECT_FLOAT_EQ(fill.Width(), -15);
+  GetWindowRect(Native(ControlId::kBalkenShape).hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, 0);
+
+  // The panel of a 1920-pixel screen: 1.875 x 11460 twips is 1432.5 pixels.
+  window_->SetLeft(21487.5f);
+  window_->SetWidth(2812.5f);  // 187.5 pixels
+  EXPECT_FLOAT_EQ(window_->Left(), 21487.5f);
+  EXPECT_FLOAT_EQ(window_->Width(), 2812.5f);
+  GetWindowRect(window_->hwnd(), &r);
+  EXPECT_EQ(r.left, 1432);
+  EXPECT_EQ(r.right - r.left, 188);
 }
 
 TEST_F(Win32WindowTest, FontsAreBoldAtTheirPointSize) {
@@ -145,17 +156,24 @@ TEST_F(Win32WindowTest, FocusComesBackToItsButtonAfterAnotherWindow) {
 }
 
 TEST_F(Win32WindowTest, TopmostCallPlacesThePanel) {
+  // The panel's place on an 800-pixel screen: 596.875 and 70.3125 pixels.
+  window_->SetLeft(8953.125f);
+  window_->SetTop(1054.6875f);
   window_->Show();
-  window_->SetTopmostNoActivate(764, 90, 240, 234);
+  window_->SetTopmostNoActivate(597, 70, 188, 183);
   EXPECT_TRUE(GetWindowLongA(window_->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
   RECT r;
   GetWindowRect(window_->hwnd(), &r);
-  EXPECT_EQ(r.left, 764);
-  EXPECT_EQ(r.top, 90);
-  EXPECT_EQ(r.right - r.left, 240);
-  EXPECT_EQ(r.bottom - r.top, 234);
-  EXPECT_FLOAT_EQ(window_->Left(), 764 * 15);
-  EXPECT_FLOAT_EQ(window_->Height(), 234 * 15);
+  EXPECT_EQ(r.left, 597);
+  EXPECT_EQ(r.top, 70);
+  EXPECT_EQ(r.right - r.left, 188);
+  EXPECT_EQ(r.bottom - r.top, 183);
+  // A measure already shown at the call's pixel keeps its twips as set; the
+  // others become the call's pixels.
+  EXPECT_FLOAT_EQ(window_->Left(), 8953.125f);
+  EXPECT_FLOAT_EQ(window_->Top(), 1054.6875f);
+  EXPECT_FLOAT_EQ(window_->Width(), 188 * 15);
+  EXPECT_FLOAT_EQ(window_->Height(), 183 * 15);
 }
 
 TEST_F(Win32WindowTest, ScreenIsMeasuredInTwips) {
