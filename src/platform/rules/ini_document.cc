@@ -229,7 +229,10 @@ bool ReadsBackAsWritten(std::string_view section, std::string_view key,
   key = Trim(key);
   if (section.empty() || key.empty()) return false;
   if (section.find(']') != npos || key.find('=') != npos) return false;
-  return !(key.front() == '[' && key.find(']') != npos);
+  // The line key=value starts with the key's "[": any "]" on it, in the key
+  // or in the value, makes it a section line.
+  return !(key.front() == '[' &&
+           (key.find(']') != npos || value.find(']') != npos));
 }
 
 std::string ProfileResult(const std::optional<std::string>& found,

@@ -128,8 +128,8 @@ class IniDocument {
 // - a section or key that is empty once its blanks are trimmed;
 // - a "]" in the section (the section line would end early) or a "=" in the
 //   key (the entry would split there);
-// - a key starting with "[" (after its blanks) that holds a "]": the line
-//   would read back as a section.
+// - a key starting with "[" (after its blanks) whose line key=value holds a
+//   "]": "[S" = "x]" would write "[S=x]", which reads back as a section.
 bool ReadsBackAsWritten(std::string_view section, std::string_view key,
                         std::string_view value);
 

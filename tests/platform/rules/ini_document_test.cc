@@ -241,6 +241,8 @@ TEST(IniDocumentWriteTest, RefusesWhatWouldReadBackDifferently) {
       {"A]x", "k", "v"},
       {"A", "a=b", "v"},
       {"A", "[s]", "v"},
+      // "[S=x]" would read back as a section line.
+      {"A", " [S", "x]"},
       // A line break is refused at the ends too, where a writer that trims
       // it would write a clean line but another one would not.
       {"A\r", "k", "v"},
