@@ -20,8 +20,8 @@ TEST_P(ProfileStoreContract, ReadsTrimmedUnquotedValuesOfNamesInAnyCase) {
                    "Quoted=\"  spaced  \"\r\nQ=\"quoted\"\r\nHalf=\"open\r\n"
                    "sprache=second\r\nInline=v ;x\r\nSplit = b = c\r\n"
                    "novalue\r\n");
-  // The file, its whole path, is found without regard to case, names too; the
-  // first key of a name wins.
+  // The file (its whole path) and the names are found without regard to
+  // case, the requested names trimmed; the first key of a name wins.
   EXPECT_EQ(Get("INTERN", "SPRACHE", "ROLVEX.INI"), "Deutsch");
   EXPECT_EQ(store_.GetString("intern", "sprache", "", 255,
                              AsciiLowerCase(rig_->PathOf("Rolvex.ini"))),
