@@ -1,25 +1,44 @@
 #include "fakes/fake_settings.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "platform/rules/ascii_text.h"
+#include "platform/rules/ini_document.h"
 
 namespace rolvex {
 namespace {
 
-std::string Trim(const std::string& s) {
-  auto first = s.find_first_not_of(" \t");
-  if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+// The folder part of a Windows path, "" for a bare name.
+std::string FolderOf(const std::string& upper_path) {
+  std::size_t slash = upper_path.find_last_of('\\');
+  return slash == std::string::npos ? "" : upper_path.substr(0, slash);
+}
+
+bool IsDriveRoot(const std::string& folder) {
+  return folder.size() == 2 && folder[1] == ':' &&
+         AsciiUpper(folder[0]) >= 'A' && AsciiUpper(folder[0]) <= 'Z';
 }
 
 }  // namespace
 
-std::string MemoryProfileStore::Id(const std::string& file,
-                                   const std::string& section,
-                                   const std::string& key) {
-  return AsciiUpperCase(file) + '\n' + AsciiUpperCase(Trim(section)) + '\n' +
-         AsciiUpperCase(Trim(key));
+std::optional<std::string> MemoryProfileStore::Find(
+    const std::string& file, const std::string& section,
+    const std::string& key) const {
+  auto it = files_.find(AsciiUpperCase(file));
+  if (it == files_.end()) return std::nullopt;
+  return IniDocument(it->second).Find(section, key);
+}
+
+bool MemoryProfileStore::FolderExists(const std::string& file) const {
+  const std::string folder = FolderOf(AsciiUpperCase(file));
+  if (folder.empty() || IsDriveRoot(folder) || folders_.count(folder) != 0) {
+    return true;
+  }
+  // A folder that holds a file, however deep, exists.
+  auto it = files_.lower_bound(folder + '\\');
+  return it != files_.end() && it->first.starts_with(folder + '\\');
 }
 
 std::string MemoryProfileStore::GetString(const std::string& section,
@@ -27,20 +46,7 @@ std::string MemoryProfileStore::GetString(const std::string& section,
                                           const std::string& default_value,
                                           int buffer_size,
                                           const std::string& file) {
-  auto it = values_.find(Id(file, section, key));
-  std::string value;
-  if (it != values_.end()) {
-    value = it->second;
-  } else {
-    value = default_value;
-    auto last = value.find_last_not_of(' ');
-    value = last == std::string::npos ? "" : value.substr(0, last + 1);
-  }
-  if (buffer_size <= 0) return "";
-  if (static_cast<int>(value.size()) > buffer_size - 1) {
-    value.resize(buffer_size - 1);
-  }
-  return value;
+  return ProfileResult(Find(file, section, key), default_value, buffer_size);
 }
 
 bool MemoryProfileStore::WriteString(const std::string& section,
@@ -48,33 +54,61 @@ bool MemoryProfileStore::WriteString(const std::string& section,
                                      const std::string& value,
                                      const std::string& file) {
   writes.push_back({section, key, value, file});
-  if (std::find(failing_files.begin(), failing_files.end(),
-                AsciiUpperCase(file)) != failing_files.end()) {
+  const std::string id = AsciiUpperCase(file);
+  if (std::find(failing_files.begin(), failing_files.end(), id) !=
+      failing_files.end()) {
     return false;
   }
-  auto first = value.find_first_not_of(' ');
-  values_[Id(file, section, key)] =
-      first == std::string::npos ? "" : value.substr(first);
+  auto it = files_.find(id);
+  if (it == files_.end() && !FolderExists(file)) return false;
+  IniDocument document(it == files_.end() ? "" : it->second);
+  if (!document.Set(section, key, value)) return false;
+  files_[id] = document.bytes();
   return true;
 }
 
 void MemoryProfileStore::Set(const std::string& file,
                              const std::string& section, const std::string& key,
                              const std::string& value) {
-  values_[Id(file, section, key)] = value;
+  const std::optional<std::string> old = FileBytes(file);
+  for (const std::string& text : {value, '"' + value + '"'}) {
+    IniDocument document(old.value_or(""));
+    if (document.Set(section, key, text) &&
+        document.Find(section, key) == value) {
+      SetFileBytes(file, document.bytes());
+      return;
+    }
+  }
+  throw std::invalid_argument("no ini line holds [" + section + "] " + key +
+                              "=" + value);
 }
 
 std::string MemoryProfileStore::Get(const std::string& file,
                                     const std::string& section,
                                     const std::string& key) const {
-  auto it = values_.find(Id(file, section, key));
-  return it == values_.end() ? "" : it->second;
+  return Find(file, section, key).value_or("");
 }
 
 bool MemoryProfileStore::Has(const std::string& file,
                              const std::string& section,
                              const std::string& key) const {
-  return values_.count(Id(file, section, key)) != 0;
+  return Find(file, section, key).has_value();
+}
+
+std::optional<std::string> MemoryProfileStore::FileBytes(
+    const std::string& file) const {
+  auto it = files_.find(AsciiUpperCase(file));
+  if (it == files_.end()) return std::nullopt;
+  return it->second;
+}
+
+void MemoryProfileStore::SetFileBytes(const std::string& file,
+                                      std::string bytes) {
+  files_[AsciiUpperCase(file)] = std::move(bytes);
+}
+
+void MemoryProfileStore::MakeFolder(const std::string& folder) {
+  folders_.insert(AsciiUpperCase(folder));
 }
 
 std::string FakeEnvironment::Get(const std::string& name) {

@@ -4,6 +4,8 @@
 #define ROLVEX_TESTS_FAKES_FAKE_SETTINGS_H_
 
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,12 @@
 
 namespace rolvex {
 
-// Files, sections and keys are matched without regard to case; values are
-// returned as stored, cut to buffer_size - 1 characters; a missing value
-// returns the default without trailing blanks. Writes are recorded in order.
+// Profile files in memory: each file is its bytes, read and edited by
+// IniDocument, so the layers above see the profile rules of the real stores
+// (trimming, quotes, case, in-place edits, refusals). File names match
+// without regard to case. A missing file is created only in a folder that
+// exists: a drive root (the folder of C:\x.ini), a folder made by MakeFolder,
+// or a folder that holds a file of the store. Every WriteString is recorded.
 class MemoryProfileStore : public ProfileStore {
  public:
   std::string GetString(const std::string& section, const std::string& key,
@@ -23,13 +28,24 @@ class MemoryProfileStore : public ProfileStore {
   bool WriteString(const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file) override;
 
+  // Test setup, not recorded as a write: puts `key` into `section` of `file`
+  // so that it reads back as exactly `value` (quoted when its blanks or
+  // quotes would be lost otherwise). Throws std::invalid_argument for what
+  // no ini line can hold (a line break, an empty name).
   void Set(const std::string& file, const std::string& section,
            const std::string& key, const std::string& value);
-  // "" when missing.
+  // The value `file` gives for `section` and `key` (no buffer limit); ""
+  // when missing.
   std::string Get(const std::string& file, const std::string& section,
                   const std::string& key) const;
   bool Has(const std::string& file, const std::string& section,
            const std::string& key) const;
+
+  // The bytes of `file`; nullopt when the store holds no such file.
+  std::optional<std::string> FileBytes(const std::string& file) const;
+  void SetFileBytes(const std::string& file, std::string bytes);
+  // `folder` (without a trailing backslash) exists from now on.
+  void MakeFolder(const std::string& folder);
 
   struct Write {
     std::string section, key, value, file;
@@ -39,9 +55,13 @@ class MemoryProfileStore : public ProfileStore {
   std::vector<std::string> failing_files;
 
  private:
-  static std::string Id(const std::string& file, const std::string& section,
-                        const std::string& key);
-  std::map<std::string, std::string> values_;
+  std::optional<std::string> Find(const std::string& file,
+                                  const std::string& section,
+                                  const std::string& key) const;
+  bool FolderExists(const std::string& file) const;
+
+  std::map<std::string, std::string> files_;  // by upper-cased name
+  std::set<std::string> folders_;             // upper-cased
 };
 
 class FakeEnvironment : public Environment {

@@ -6,34 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/posix_file_io.h"
+
 namespace rolvex {
-namespace {
-
-// Flushes the folder that holds `path`, so that a file created or renamed in
-// it survives a crash.
-void SyncFolderOf(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  if (folder.empty()) folder = "/";
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::string::size_type done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::string::size_type>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 std::string FormatPendingRename(const PendingRename& rename) {
   std::string target_line;
@@ -83,54 +58,44 @@ LockedPendingList::LockedPendingList(const std::string& path, bool create)
   // file is still the one at `path`.
   for (int attempt = 0; attempt < 100; ++attempt) {
     int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
-    fd_ = open(path.c_str(), flags, 0644);
-    if (fd_ < 0) {
+    fd_ = UniqueFd(open(path.c_str(), flags, 0644));
+    if (!fd_.ok()) {
       ok_ = !create && errno == ENOENT;
       return;
     }
-    while (flock(fd_, LOCK_EX) == -1 && errno == EINTR) {
+    while (flock(fd_.get(), LOCK_EX) == -1 && errno == EINTR) {
     }
     struct stat locked, current;
-    if (fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) break;
+    if (fstat(fd_.get(), &locked) != 0 || !S_ISREG(locked.st_mode)) break;
     if (stat(path.c_str(), &current) == 0 && locked.st_ino == current.st_ino &&
         locked.st_dev == current.st_dev) {
       ok_ = true;
       if (create) SyncFolderOf(path_);
       return;
     }
-    close(fd_);
-    fd_ = -1;
+    fd_.Close();
   }
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  fd_.Close();
 }
 
-LockedPendingList::~LockedPendingList() {
-  if (fd_ >= 0) close(fd_);  // closing releases the lock
-}
+// Closing the descriptor releases the lock.
+LockedPendingList::~LockedPendingList() = default;
 
 std::string LockedPendingList::Read() {
   std::string text;
-  if (fd_ < 0) return text;
-  char buffer[4096];
-  off_t offset = 0;
-  while (true) {
-    ssize_t n = pread(fd_, buffer, sizeof buffer, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-    offset += n;
-  }
+  // A read error leaves the text read before it; a last entry cut off there
+  // reads as incomplete.
+  if (fd_.ok()) ReadAll(fd_.get(), text);
   return text;
 }
 
 bool LockedPendingList::Append(const std::string& text) {
-  if (fd_ < 0) return false;
-  off_t end = lseek(fd_, 0, SEEK_END);
+  if (!fd_.ok()) return false;
+  off_t end = lseek(fd_.get(), 0, SEEK_END);
   if (end < 0) return false;
-  if (!WriteAll(fd_, text) || fsync(fd_) != 0) {
+  if (!WriteAll(fd_.get(), text) || fsync(fd_.get()) != 0) {
     // Take a partial record back out, so that the list stays whole.
-    if (ftruncate(fd_, end) == 0) fsync(fd_);
+    if (ftruncate(fd_.get(), end) == 0) fsync(fd_.get());
     return false;
   }
   return true;
@@ -143,10 +108,11 @@ bool LockedPendingList::Replace(const std::string& text) {
     return true;
   }
   std::string temp = path_ + ".new";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, text) && fsync(fd) == 0;
-  close(fd);
+  UniqueFd fd(
+      open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!fd.ok()) return false;
+  bool ok = WriteAll(fd.get(), text) && fsync(fd.get()) == 0;
+  fd.Close();
   if (!ok || rename(temp.c_str(), path_.c_str()) != 0) {
     unlink(temp.c_str());
     return false;

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/posix_file_io.h"
+
 namespace rolvex {
 
 inline constexpr char kPendingRenamesFileName[] = "rolvex-pending-renames.txt";
@@ -69,7 +71,7 @@ class LockedPendingList {
 
  private:
   std::string path_;
-  int fd_ = -1;
+  UniqueFd fd_;
   bool ok_ = false;
 };
 

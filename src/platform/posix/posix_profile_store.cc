@@ -7,82 +7,29 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <optional>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_dos_attributes.h"
+#include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
+#include "platform/posix/posix_host_path.h"
 #include "platform/rules/ini_document.h"
 
 namespace rolvex {
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The bytes of a regular file. Opened without waiting, so that a FIFO that
 // happens to carry an ini file's name cannot hang the installer.
 bool ReadRegularFile(const std::string& host_path, std::string& bytes) {
-  int fd =
-      open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return false;
+  UniqueFd fd(
+      open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd.ok()) return false;
   struct stat st;
-  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   bytes.clear();
-  char buffer[1 << 16];
-  while (ok) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return ok;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  const char* data = bytes.data();
-  std::size_t size = bytes.size();
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// A new file beside `target`, hidden by its leading dot; -1 when none can be
-// made. `mode` is given to open(), so the umask applies.
-int CreateTemporary(const std::string& target, mode_t mode,
-                    std::string& temp_path) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_path = FolderOf(target) + "/.~rolvex-" +
-                NameOf(target).substr(0, 200) + "-" + std::to_string(getpid()) +
-                "-" + std::to_string(counter++);
-    int fd = open(temp_path.c_str(),
-                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
+  return fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+         ReadAll(fd.get(), bytes);
 }
 
 // Copies every extended attribute of `source` that this process may set:
@@ -110,31 +57,27 @@ void CopyExtendedAttributes(const std::string& source, int fd) {
 bool Replace(const std::string& target, const std::string& bytes,
              const struct stat* old) {
   std::string temp_path;
-  int fd = CreateTemporary(target, old ? 0600 : 0666, temp_path);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
+  UniqueFd fd = CreateTemporaryBeside(target, old ? 0600 : 0666, temp_path);
+  if (!fd.ok()) return false;
+  bool ok = WriteAll(fd.get(), bytes);
   if (ok && old) {
-    CopyExtendedAttributes(target, fd);
+    CopyExtendedAttributes(target, fd.get());
     if (old->st_uid != geteuid() || old->st_gid != getegid()) {
       // Only root may give the file back to its owner; others keep theirs.
-      int ignored = fchown(fd, old->st_uid, old->st_gid);
+      int ignored = fchown(fd.get(), old->st_uid, old->st_gid);
       (void)ignored;
     }
-    ok = fchmod(fd, old->st_mode & 07777) == 0;
+    ok = fchmod(fd.get(), old->st_mode & 07777) == 0;
   }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
+  ok = ok && fsync(fd.get()) == 0;
+  ok = fd.Close() == 0 && ok;
   ok = ok && rename(temp_path.c_str(), target.c_str()) == 0;
   if (!ok) {
     unlink(temp_path.c_str());
     return false;
   }
   // Make the rename itself durable; the new file is complete either way.
-  int dir = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
+  SyncFolderOf(target);
   return true;
 }
 
@@ -194,7 +137,7 @@ bool PosixProfileStore::Write(const std::string& section,
     if (errno != ENOENT) return false;
     // A dangling link is not replaced by a file.
     if (lstat(host.c_str(), &link) == 0) return false;
-    if (stat(FolderOf(host).c_str(), &folder) != 0 ||
+    if (stat(HostFolder(host).c_str(), &folder) != 0 ||
         !S_ISDIR(folder.st_mode)) {
       return false;
     }

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_pending_renames.h"
 #include "platform/run_error.h"
 
@@ -20,44 +21,26 @@ bool Writable(const std::string& name) {
 
 bool CopyContents(const std::string& from, const std::string& to,
                   const struct stat& source_info, std::string* why) {
-  int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
+  UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.ok()) {
     *why = strerror(errno);
     return false;
   }
-  int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                 source_info.st_mode & 07777);
-  if (out < 0) {
+  UniqueFd out(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                    source_info.st_mode & 07777));
+  if (!out.ok()) {
     *why = strerror(errno);
-    close(in);
     return false;
   }
-  bool ok = true;
-  char buffer[65536];
-  while (ok) {
-    ssize_t n = read(in, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    for (ssize_t done = 0; ok && done < n;) {
-      ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0)
-        ok = false;
-      else
-        done += w;
-    }
-  }
+  bool ok = CopyAll(in.get(), out.get()) == CopyResult::kDone;
   if (!ok) *why = strerror(errno);
   // The moved file keeps its last-modified time, as a rename would.
   struct timespec times[2] = {source_info.st_atim, source_info.st_mtim};
-  futimens(out, times);
-  if (ok && fsync(out) != 0) {
+  futimens(out.get(), times);
+  if (ok && fsync(out.get()) != 0) {
     *why = strerror(errno);
     ok = false;
   }
-  close(out);
-  close(in);
   return ok;
 }
 

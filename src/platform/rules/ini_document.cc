@@ -167,18 +167,11 @@ std::optional<std::string> IniDocument::Find(std::string_view section,
 
 bool IniDocument::Set(std::string_view section, std::string_view key,
                       std::string_view value) {
+  if (utf16_ || !ReadsBackAsWritten(section, key, value)) return false;
   section = Trim(UpToNul(section));
   key = Trim(UpToNul(key));
   value = UpToNul(value);
   while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-
-  if (utf16_ || section.empty() || key.empty()) return false;
-  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
-    return false;
-  }
-  // Lines that would read back as something other than what was written.
-  if (section.find(']') != npos || key.find('=') != npos) return false;
-  if (key.front() == '[' && key.find(']') != npos) return false;
 
   std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
   std::optional<Line> header = FindSection(section);
@@ -222,6 +215,24 @@ void IniDocument::InsertAfter(const Line& line, const std::string& new_line) {
   } else {
     bytes_.insert(line.next, new_line);
   }
+}
+
+bool ReadsBackAsWritten(std::string_view section, std::string_view key,
+                        std::string_view value) {
+  section = UpToNul(section);
+  key = UpToNul(key);
+  value = UpToNul(value);
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
+    return false;
+  }
+  section = Trim(section);
+  key = Trim(key);
+  if (section.empty() || key.empty()) return false;
+  if (section.find(']') != npos || key.find('=') != npos) return false;
+  // The line key=value starts with the key's "[": any "]" on it, in the key
+  // or in the value, makes it a section line.
+  return !(key.front() == '[' &&
+           (key.find(']') != npos || value.find(']') != npos));
 }
 
 std::string ProfileResult(const std::optional<std::string>& found,

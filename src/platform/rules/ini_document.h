@@ -46,11 +46,9 @@
 // - A key starting with ";" is written as Windows writes it, although it
 //   reads back as a comment; a later write of the same key replaces that
 //   comment line instead of adding another one on every run.
-// - Nothing is written (false) for an empty section or key name, for a line
-//   break in a name or value, for a "]" in a section name or a "=" in a key
-//   (the line would read back as something else), and for a UTF-16 file.
-//   Names and value end at a NUL byte, as the strings of the Windows
-//   function do.
+// - Nothing is written (false) for what ReadsBackAsWritten refuses and for a
+//   UTF-16 file. Names and value end at a NUL byte, as the strings of the
+//   Windows function do.
 #ifndef ROLVEX_PLATFORM_RULES_INI_DOCUMENT_H_
 #define ROLVEX_PLATFORM_RULES_INI_DOCUMENT_H_
 
@@ -119,6 +117,21 @@ class IniDocument {
   std::string decoded_;  // a UTF-16 file's text, read by code units
   bool utf16_ = false;
 };
+
+// Whether writing `key`=`value` into `section` gives lines that read back as
+// just that entry. Every profile store asks this before it writes, also the
+// one that hands the strings to WritePrivateProfileStringA, which writes
+// them as they are. Names and value are taken up to a NUL byte. False for:
+// - a CR or LF anywhere in a name or the value, also at its ends, where the
+//   writer would trim it away: a line break must never reach the file, and
+//   not every writer trims the same blanks;
+// - a section or key that is empty once its blanks are trimmed;
+// - a "]" in the section (the section line would end early) or a "=" in the
+//   key (the entry would split there);
+// - a key starting with "[" (after its blanks) whose line key=value holds a
+//   "]": "[S" = "x]" would write "[S=x]", which reads back as a section.
+bool ReadsBackAsWritten(std::string_view section, std::string_view key,
+                        std::string_view value);
 
 // What GetPrivateProfileStringA hands back for a lookup that gave `found`:
 // the value, or when it is missing `default_value` without its trailing

@@ -10,9 +10,8 @@
 //
 // The system function writes line breaks as they are: a value holding one
 // would add lines, even sections, of its own. So nothing is written (false)
-// for a line break in the section, key or value, an empty section or key,
-// a "]" in the section or a "=" in the key (the line would read back as
-// another entry), the same entries the POSIX store refuses.
+// for what ReadsBackAsWritten (rules/ini_document.h) refuses, the same
+// entries every other profile store refuses.
 #ifndef ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_
 

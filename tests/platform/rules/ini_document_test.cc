@@ -229,18 +229,40 @@ TEST(IniDocumentWriteTest, CommentKeyIsReplacedNotRepeated) {
 }
 
 TEST(IniDocumentWriteTest, RefusesWhatWouldReadBackDifferently) {
-  IniDocument doc("[A]\r\nk=1\r\n");
-  EXPECT_FALSE(doc.Set("", "k", "v"));
-  EXPECT_FALSE(doc.Set("  ", "k", "v"));
-  EXPECT_FALSE(doc.Set("A", "", "v"));
-  EXPECT_FALSE(doc.Set("A", "k", "line1\r\nx=injected"));
-  EXPECT_FALSE(doc.Set("A", "k", "a\rb"));
-  EXPECT_FALSE(doc.Set("A\nB", "k", "v"));
-  EXPECT_FALSE(doc.Set("A]x", "k", "v"));
-  EXPECT_FALSE(doc.Set("A", "a=b", "v"));
-  EXPECT_FALSE(doc.Set("A", "[s]", "v"));
-  EXPECT_EQ(doc.bytes(), "[A]\r\nk=1\r\n");
+  const struct {
+    std::string section, key, value;
+  } refused[] = {
+      {"", "k", "v"},
+      {"  ", "k", "v"},
+      {"A", "", "v"},
+      {"A", "k", "line1\r\nx=injected"},
+      {"A", "k", "a\rb"},
+      {"A\nB", "k", "v"},
+      {"A]x", "k", "v"},
+      {"A", "a=b", "v"},
+      {"A", "[s]", "v"},
+      // "[S=x]" would read back as a section line.
+      {"A", " [S", "x]"},
+      // A line break is refused at the ends too, where a writer that trims
+      // it would write a clean line but another one would not.
+      {"A\r", "k", "v"},
+      {"A", "\nk", "v"},
+      {"A", "k", "\r\nv"},
+      {"A", "k", "v\n"},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE("[" + r.section + "] " + r.key + "=" + r.value);
+    EXPECT_FALSE(ReadsBackAsWritten(r.section, r.key, r.value));
+    IniDocument doc("[A]\r\nk=1\r\n");
+    EXPECT_FALSE(doc.Set(r.section, r.key, r.value));
+    EXPECT_EQ(doc.bytes(), "[A]\r\nk=1\r\n");
+  }
+  EXPECT_TRUE(ReadsBackAsWritten(" A ", "[x", "1"));
+  EXPECT_TRUE(ReadsBackAsWritten("[A", "k", "x]"));
   // Strings end at a NUL, as they do for the Windows function.
+  EXPECT_TRUE(ReadsBackAsWritten("A", std::string("k\0=", 3),
+                                 std::string("v\0\r\n", 4)));
+  IniDocument doc("[A]\r\nk=1\r\n");
   EXPECT_TRUE(doc.Set("A", std::string("k\0junk", 6), std::string("2\0x", 3)));
   EXPECT_EQ(doc.bytes(), "[A]\r\nk=2\r\n");
 }

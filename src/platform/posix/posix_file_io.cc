@@ -1,0 +1,98 @@
+#include "platform/posix/posix_file_io.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <vector>
+
+#include "platform/posix/posix_host_path.h"
+
+namespace rolvex {
+
+UniqueFd::~UniqueFd() {
+  if (fd_ >= 0) close(fd_);
+}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+int UniqueFd::Close() {
+  if (fd_ < 0) return 0;
+  int result = close(fd_);
+  fd_ = -1;
+  return result;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) {
+      // Not seen for files; without it the loop would never end.
+      errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+bool ReadAll(int fd, std::string& bytes) {
+  char buffer[1 << 16];
+  off_t offset = 0;
+  while (true) {
+    ssize_t n = pread(fd, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    offset += n;
+  }
+}
+
+CopyResult CopyAll(int from, int to) {
+  std::vector<char> buffer(1 << 16);
+  while (true) {
+    ssize_t n = read(from, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return CopyResult::kReadFailed;
+    if (n == 0) return CopyResult::kDone;
+    if (!WriteAll(
+            to, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+      return CopyResult::kWriteFailed;
+    }
+  }
+}
+
+UniqueFd CreateTemporaryBeside(const std::string& target, mode_t mode,
+                               std::string& temp_path) {
+  static std::atomic<unsigned> counter{0};
+  const std::string stem = HostFolder(target) + "/.~rolvex-" +
+                           HostName(target).substr(0, 200) + "-" +
+                           std::to_string(getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp_path = stem + std::to_string(counter++);
+    int fd = open(temp_path.c_str(),
+                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    if (fd >= 0 || errno != EEXIST) return UniqueFd(fd);
+  }
+  errno = EEXIST;
+  return UniqueFd();
+}
+
+void SyncFolderOf(const std::string& path) {
+  UniqueFd folder(
+      open(HostFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.ok()) fsync(folder.get());
+}
+
+}  // namespace rolvex

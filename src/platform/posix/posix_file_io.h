@@ -1,0 +1,67 @@
+// Descriptor-level file work shared by the POSIX backends that write files
+// durably: a descriptor that closes itself, whole reads and writes that
+// survive interrupted and short calls, the temporary file beside a target
+// that a replacement is built in, and the flush of a folder after a rename.
+// Failures are reported as false or -1 with errno set, so that each caller
+// maps them to its own error.
+#ifndef ROLVEX_PLATFORM_POSIX_POSIX_FILE_IO_H_
+#define ROLVEX_PLATFORM_POSIX_POSIX_FILE_IO_H_
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+namespace rolvex {
+
+// Owns a descriptor and closes it when the scope ends (-1: none).
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd();
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  UniqueFd& operator=(UniqueFd&& other) noexcept;
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+  // Closes now and gives close()'s result: an error of a delayed write may
+  // only show here. 0 when there is nothing to close.
+  int Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// Writes all of `bytes` at the descriptor's offset, retrying interrupted and
+// short writes. False (errno set) when a write fails or writes nothing.
+bool WriteAll(int fd, std::string_view bytes);
+
+// Appends the whole content of the regular file `fd`, from its first byte,
+// to `bytes` (pread: the descriptor's offset stays where it is). False
+// (errno set) when a read fails.
+bool ReadAll(int fd, std::string& bytes);
+
+enum class CopyResult { kDone, kReadFailed, kWriteFailed };
+// Copies from `from`'s offset to its end onto `to` in blocks, retrying
+// interrupted calls; on failure errno is that of the failed call.
+CopyResult CopyAll(int from, int to);
+
+// Creates a new file beside the host path `target`, hidden by its leading
+// dot: ".~rolvex-<name>-<pid>-<n>" (the name cut to 200 bytes), opened for
+// writing with O_EXCL and `mode` (the umask applies). Sets `temp_path`.
+// Not ok() (errno set) when it cannot be made; errno is EEXIST when every
+// name tried was taken.
+UniqueFd CreateTemporaryBeside(const std::string& target, mode_t mode,
+                               std::string& temp_path);
+
+// Flushes the folder that holds the host path `path`, so that a file created,
+// renamed or removed in it survives a crash. Best effort: the file itself
+// is complete either way.
+void SyncFolderOf(const std::string& path);
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_PLATFORM_POSIX_POSIX_FILE_IO_H_
