@@ -54,14 +54,16 @@ class FileSystem {
 
   // Starts a directory search, like BASIC's Dir(path, mask). `path` is a
   // pattern ("...\*.*", "...\*.ini") or a plain path. An entry is delivered
-  // when it is neither hidden, system nor a folder, or when it shares a bit
-  // with `mask` (0: plain, read-only and archive files; 15: also hidden and
-  // system files; 16: also folders, "." and ".." included for a pattern; 31:
-  // everything). A plain path gives its own name when it exists and passes the
-  // filter. Names come case-insensitively sorted, "." and ".." first. Returns
+  // only when each of its hidden (2), system (4) and folder (16) bits is also
+  // in `mask`; read-only (1) and archive (32) never keep an entry out. So 0
+  // gives plain, read-only and archive files; 15 adds hidden and system files
+  // but no folders; 16 adds the folders that are neither hidden nor system
+  // ("." and ".." too, for a pattern); 31 gives everything. A plain path gives
+  // its own name, as stored, when it exists and passes the filter. Names come
+  // in NTFS order (see rules/directory_search.h), "." and ".." first. Returns
   // the first name, or "" when there is none (also when the folder is
-  // missing). Throws for a path that cannot be searched at all (an unmapped
-  // drive).
+  // missing). Throws 76 for a path that cannot be searched at all (an
+  // unmapped drive).
   virtual std::string Dir(const std::string& path, int mask) = 0;
   // The next name of the last search started with Dir, "" at the end.
   virtual std::string DirNext() = 0;

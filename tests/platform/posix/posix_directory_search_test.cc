@@ -62,16 +62,18 @@ class DirTest : public ::testing::Test {
 
 TEST_F(DirTest, MasksOnAPattern) {
   EXPECT_EQ(All("C:\\T\\*.*", 0), (List{"a.txt", "ar.txt", "ro.txt"}));
-  // 15 adds hidden and system entries; a hidden folder shares the hidden bit.
-  EXPECT_EQ(All("C:\\T\\*.*", 15), (List{".dot", "a.txt", "ar.txt", "h.txt",
-                                         "HSub", "ro.txt", "s.sys"}));
+  // 15 adds hidden and system files, but no folder, a hidden one neither.
+  EXPECT_EQ(All("C:\\T\\*.*", 15),
+            (List{".dot", "a.txt", "ar.txt", "h.txt", "ro.txt", "s.sys"}));
   EXPECT_EQ(All("C:\\T\\*.*", 16),
-            (List{".", "..", "a.txt", "ar.txt", "HSub", "ro.txt", "Sub"}));
+            (List{".", "..", "a.txt", "ar.txt", "ro.txt", "Sub"}));
   EXPECT_EQ(All("c:\\t\\*.*", 31),
             (List{".", "..", ".dot", "a.txt", "ar.txt", "h.txt", "HSub",
                   "ro.txt", "s.sys", "Sub"}));
   EXPECT_EQ(All("C:\\T\\*", 16),
-            (List{".", "..", "a.txt", "ar.txt", "HSub", "ro.txt", "Sub"}));
+            (List{".", "..", "a.txt", "ar.txt", "ro.txt", "Sub"}));
+  EXPECT_EQ(All("C:\\T\\*", 18), (List{".", "..", ".dot", "a.txt", "ar.txt",
+                                       "h.txt", "HSub", "ro.txt", "Sub"}));
 }
 
 TEST_F(DirTest, PatternsMatchLikeWindows) {

@@ -80,14 +80,12 @@ TEST_F(Win32FileSystemTest, DirMaskChoosesHiddenSystemAndFolders) {
   const std::string all = dir_ / "*.*";
 
   EXPECT_THAT(AllNames(fs_, all, 0), ElementsAre("plain.txt", "ro.txt"));
-  // A hidden folder shares the hidden bit with 15.
-  EXPECT_THAT(
-      AllNames(fs_, all, 15),
-      ElementsAre("Hidden.txt", "HidSub", "plain.txt", "ro.txt", "sys.txt"));
-  // 16 brings folders (a hidden one too, it shares the folder bit) and still
-  // the plain files.
+  // 15 brings hidden and system files, but no folder, a hidden one neither.
+  EXPECT_THAT(AllNames(fs_, all, 15),
+              ElementsAre("Hidden.txt", "plain.txt", "ro.txt", "sys.txt"));
+  // 16 brings the folders that are not hidden, and still the plain files.
   EXPECT_THAT(AllNames(fs_, all, 16),
-              ElementsAre(".", "..", "HidSub", "plain.txt", "ro.txt", "Sub"));
+              ElementsAre(".", "..", "plain.txt", "ro.txt", "Sub"));
   EXPECT_THAT(AllNames(fs_, all, 31),
               ElementsAre(".", "..", "Hidden.txt", "HidSub", "plain.txt",
                           "ro.txt", "Sub", "sys.txt"));
