@@ -77,9 +77,11 @@ class FileSystem {
   // Copies one file onto `target`, replacing an existing file, and gives the
   // target the source's last-modified time. The copy is written beside the
   // target and renamed over it, so an interrupted copy never leaves a torn
-  // target. Throws 53 when the source is missing, 70 when the target is
-  // read-only, hidden or in use, 75 when the target is a folder, 76 when the
-  // target's folder is missing.
+  // target. A target that is read-only or hidden is refused with 70, whatever
+  // the source's attributes; the system bit alone does not protect a target
+  // (CopyFile's own rule). A target in use is refused with 70 as well.
+  // Throws 53 when the source is missing, 75 when the target is a folder, 76
+  // when the target's folder is missing.
   virtual void FileCopy(const std::string& source,
                         const std::string& target) = 0;
   // Deletes one file; throws 53 when missing, 70 when in use or read-only.

@@ -147,10 +147,31 @@ TEST_F(FileSystemTest, CopyRefusesWhatWindowsRefuses) {
   EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\src\\x"); }),
             kErrPathNotFound);
   EXPECT_EQ(TemporaryFilesIn(temp_.drive_c()), 0);
-  // A hidden source may replace a hidden target, as the bits agree.
+  // Nor may a hidden source replace a hidden target, and a system target
+  // is no protected one.
   setxattr(C("src").c_str(), kDosAttribName, "0x2", 3, 0);
-  fs_.FileCopy("C:\\src", "C:\\hid");
-  EXPECT_EQ(TempPrefix::Read(C("hid")), "new");
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\hid"); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(TempPrefix::Read(C("hid")), "old");
+  TempPrefix::Write(C("sys"), "old");
+  setxattr(C("sys").c_str(), kDosAttribName, "0x4", 3, 0);
+  fs_.FileCopy("C:\\src", "C:\\sys");
+  EXPECT_EQ(TempPrefix::Read(C("sys")), "new");
+}
+
+TEST_F(FileSystemTest, OnlyTheStoredHiddenBitProtectsADotNamedTarget) {
+  // A dot name reads as hidden, yet a pack must be able to replace a
+  // dot-named file it installed before.
+  TempPrefix::Write(C("src"), "new");
+  TempPrefix::Write(C(".profile"), "old");
+  ASSERT_EQ(fs_.GetAttr("C:\\.profile"), kAttrHidden);
+  fs_.FileCopy("C:\\src", "C:\\.profile");
+  EXPECT_EQ(TempPrefix::Read(C(".profile")), "new");
+  setxattr(C(".profile").c_str(), kDosAttribName, "0x2", 3, 0);
+  TempPrefix::Write(C("src"), "newer");
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", "C:\\.profile"); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(TempPrefix::Read(C(".profile")), "new");
 }
 
 TEST_F(FileSystemTest, KillMkDirAndDates) {
