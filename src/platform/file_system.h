@@ -84,10 +84,11 @@ class FileSystem {
   // when the target's folder is missing.
   virtual void FileCopy(const std::string& source,
                         const std::string& target) = 0;
-  // Deletes one file; throws 53 when missing, 70 when in use or read-only.
+  // Deletes one file; throws 53 when missing (a folder is no file to
+  // delete), 70 when in use or read-only.
   virtual void Kill(const std::string& path) = 0;
-  // Makes one folder; throws 75 when the name exists, 76 when the parent is
-  // missing.
+  // Makes one folder; throws 75 when the name exists (file or folder), 76
+  // when the parent is missing.
   virtual void MkDir(const std::string& path) = 0;
 
   // The last-modified time of a file, as the file-system object's
@@ -96,7 +97,8 @@ class FileSystem {
   virtual FileTime DateLastModified(const std::string& path) = 0;
 
   // Appends `line` and CR LF to a text file, creating it when missing; the
-  // file is opened and closed within the call.
+  // file is opened and closed within the call. Throws 76 when its folder is
+  // missing.
   virtual void AppendLine(const std::string& path, const std::string& line) = 0;
 
   // Opens a text file for item reading; throws 53 when missing, 70 when it

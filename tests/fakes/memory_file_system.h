@@ -1,10 +1,10 @@
 // An in-memory FileSystem on Windows paths for unit tests of the passes. It
-// keeps the FileSystem contract: folders and files with attributes, contents
-// and time stamps, matched without regard to letter case, searched with the
-// directory-search rules of both builds, and the failures the real layers raise
-// (53 missing, 70 read-only, hidden or locked target, 75 folder in the way or
-// existing name, 76 missing folder or unknown drive). Drive C: exists, and
-// every drive something was added on.
+// keeps the FileSystem contract (the contract suite runs over it): folders
+// and files with attributes, contents and time stamps, matched without regard
+// to letter case, searched with the directory-search rules of both builds,
+// and the failures the real layers raise (53 missing, 70 read-only, hidden
+// or locked target, 75 folder in the way or existing name, 76 missing folder
+// or unknown drive). Drive C: exists, and every drive something was added on.
 #ifndef ROLVEX_TESTS_FAKES_MEMORY_FILE_SYSTEM_H_
 #define ROLVEX_TESTS_FAKES_MEMORY_FILE_SYSTEM_H_
 
