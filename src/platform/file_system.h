@@ -54,14 +54,16 @@ class FileSystem {
 
   // Starts a directory search, like BASIC's Dir(path, mask). `path` is a
   // pattern ("...\*.*", "...\*.ini") or a plain path. An entry is delivered
-  // when it is neither hidden, system nor a folder, or when it shares a bit
-  // with `mask` (0: plain, read-only and archive files; 15: also hidden and
-  // system files; 16: also folders, "." and ".." included for a pattern; 31:
-  // everything). A plain path gives its own name when it exists and passes the
-  // filter. Names come case-insensitively sorted, "." and ".." first. Returns
+  // only when each of its hidden (2), system (4) and folder (16) bits is also
+  // in `mask`; read-only (1) and archive (32) never keep an entry out. So 0
+  // gives plain, read-only and archive files; 15 adds hidden and system files
+  // but no folders; 16 adds the folders that are neither hidden nor system
+  // ("." and ".." too, for a pattern); 31 gives everything. A plain path gives
+  // its own name, as stored, when it exists and passes the filter. Names come
+  // in NTFS order (see rules/directory_search.h), "." and ".." first. Returns
   // the first name, or "" when there is none (also when the folder is
-  // missing). Throws for a path that cannot be searched at all (an unmapped
-  // drive).
+  // missing). Throws 76 for a path that cannot be searched at all (an
+  // unmapped drive).
   virtual std::string Dir(const std::string& path, int mask) = 0;
   // The next name of the last search started with Dir, "" at the end.
   virtual std::string DirNext() = 0;
@@ -75,15 +77,18 @@ class FileSystem {
   // Copies one file onto `target`, replacing an existing file, and gives the
   // target the source's last-modified time. The copy is written beside the
   // target and renamed over it, so an interrupted copy never leaves a torn
-  // target. Throws 53 when the source is missing, 70 when the target is
-  // read-only, hidden or in use, 75 when the target is a folder, 76 when the
-  // target's folder is missing.
+  // target. A target that is read-only or hidden is refused with 70, whatever
+  // the source's attributes; the system bit alone does not protect a target
+  // (CopyFile's own rule). A target in use is refused with 70 as well.
+  // Throws 53 when the source is missing, 75 when the target is a folder, 76
+  // when the target's folder is missing.
   virtual void FileCopy(const std::string& source,
                         const std::string& target) = 0;
-  // Deletes one file; throws 53 when missing, 70 when in use or read-only.
+  // Deletes one file; throws 53 when missing (a folder is no file to
+  // delete), 70 when in use or read-only.
   virtual void Kill(const std::string& path) = 0;
-  // Makes one folder; throws 75 when the name exists, 76 when the parent is
-  // missing.
+  // Makes one folder; throws 75 when the name exists (file or folder), 76
+  // when the parent is missing.
   virtual void MkDir(const std::string& path) = 0;
 
   // The last-modified time of a file, as the file-system object's
@@ -92,7 +97,8 @@ class FileSystem {
   virtual FileTime DateLastModified(const std::string& path) = 0;
 
   // Appends `line` and CR LF to a text file, creating it when missing; the
-  // file is opened and closed within the call.
+  // file is opened and closed within the call. Throws 76 when its folder is
+  // missing.
   virtual void AppendLine(const std::string& path, const std::string& line) = 0;
 
   // Opens a text file for item reading; throws 53 when missing, 70 when it

@@ -1,9 +1,8 @@
 #include "fakes/memory_file_system.h"
 
-#include <algorithm>
-
 #include "platform/rules/ascii_text.h"
 #include "platform/rules/buffer_item_reader.h"
+#include "platform/rules/directory_search.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
@@ -14,10 +13,8 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool PassesMask(const MemoryFileSystem::Node& node, int mask) {
-  const int attributes = node.attributes | (node.folder ? kAttrDirectory : 0);
-  const int special = kAttrHidden | kAttrSystem | kAttrDirectory;
-  return (attributes & special) == 0 || (attributes & mask) != 0;
+int AttributesOf(const MemoryFileSystem::Node& node) {
+  return node.attributes | (node.folder ? kAttrDirectory : 0);
 }
 
 }  // namespace
@@ -34,12 +31,22 @@ std::string MemoryFileSystem::Parent(const std::string& key) {
 }
 
 bool MemoryFileSystem::FolderExists(const std::string& key) {
-  if (key.size() == 2 && key[1] == ':') return true;  // a drive root
+  if (key.size() == 2 && key[1] == ':') return drives_.count(key[0]) != 0;
   auto it = nodes_.find(key);
   return it != nodes_.end() && it->second.folder;
 }
 
+bool MemoryFileSystem::DriveExists(const std::string& path) const {
+  return path.size() >= 2 && path[1] == ':' &&
+         drives_.count(AsciiUpper(path[0])) != 0;
+}
+
+void MemoryFileSystem::AddDrive(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':') drives_.insert(AsciiUpper(path[0]));
+}
+
 void MemoryFileSystem::AddFolder(const std::string& path, int attributes) {
+  AddDrive(path);
   const std::string key = Key(path);
   if (key.size() <= 2) return;
   if (!FolderExists(Parent(key))) AddFolder(path.substr(0, path.rfind('\\')));
@@ -82,25 +89,39 @@ std::vector<std::string> MemoryFileSystem::Lines(const std::string& path) {
   return lines;
 }
 
+std::vector<std::string> MemoryFileSystem::Search(const std::string& folder_key,
+                                                  const std::string& pattern,
+                                                  int mask) {
+  std::vector<std::string> names;
+  if (!FolderExists(folder_key)) return names;
+  // A drive's root has no "." and "..", as on NTFS.
+  if (folder_key.size() > 2 && PassesMask(kAttrDirectory, mask)) {
+    for (const char* dot : {".", ".."}) {
+      if (WildcardMatches(pattern, dot)) names.push_back(dot);
+    }
+  }
+  for (const auto& [node_key, node] : nodes_) {
+    const std::string name = NameOf(node.path);
+    if (Parent(node_key) == folder_key && WildcardMatches(pattern, name) &&
+        PassesMask(AttributesOf(node), mask)) {
+      names.push_back(name);
+    }
+  }
+  SortNtfs(names);
+  return names;
+}
+
 std::string MemoryFileSystem::Dir(const std::string& path, int mask) {
   calls.push_back("Dir " + path);
   search_.clear();
   search_pos_ = 0;
-  const std::string key = Key(path);
-  if (key.size() >= 4 && key.compare(key.size() - 4, 4, "\\*.*") == 0) {
-    const std::string folder = key.substr(0, key.size() - 4);
-    if (!FolderExists(folder)) return "";
-    if (mask & kAttrDirectory) search_ = {".", ".."};
-    std::vector<std::pair<std::string, std::string>> names;
-    for (const auto& [node_key, node] : nodes_) {
-      if (Parent(node_key) == folder && PassesMask(node, mask)) {
-        names.emplace_back(AsciiUpperCase(NameOf(node.path)),
-                           NameOf(node.path));
-      }
-    }
-    std::sort(names.begin(), names.end());
-    for (const auto& name : names) search_.push_back(name.second);
-  } else if (Node* node = Find(path); node && PassesMask(*node, mask)) {
+  if (!DriveExists(path)) throw RunError::Of(kErrPathNotFound);
+  const std::string last = NameOf(path);
+  if (last.empty() || path.find('\\') == std::string::npos) return "";
+  if (IsWildcardPattern(last)) {
+    search_ = Search(Key(path.substr(0, path.rfind('\\'))), last, mask);
+  } else if (Node* node = Find(path);
+             node != nullptr && PassesMask(AttributesOf(*node), mask)) {
     search_.push_back(NameOf(node->path));
   }
   return DirNext();
@@ -118,7 +139,7 @@ int MemoryFileSystem::GetAttr(const std::string& path) {
     if (FolderExists(Key(path))) return kAttrDirectory;
     throw RunError::Of(kErrFileNotFound);
   }
-  return node->attributes | (node->folder ? kAttrDirectory : 0);
+  return AttributesOf(*node);
 }
 
 void MemoryFileSystem::SetAttr(const std::string& path, int attributes) {
@@ -165,6 +186,7 @@ void MemoryFileSystem::Kill(const std::string& path) {
 
 void MemoryFileSystem::MkDir(const std::string& path) {
   calls.push_back("MkDir " + path);
+  if (!DriveExists(path)) throw RunError::Of(kErrPathNotFound);
   const std::string key = Key(path);
   if (Find(path) != nullptr || FolderExists(key)) {
     throw RunError::Of(kErrPathFileAccess);
@@ -185,7 +207,14 @@ FileTime MemoryFileSystem::DateLastModified(const std::string& path) {
 void MemoryFileSystem::AppendLine(const std::string& path,
                                   const std::string& line) {
   Node* node = Find(path);
-  if (node == nullptr) node = &AddFile(path);
+  if (node == nullptr) {
+    if (!FolderExists(Parent(Key(path)))) throw RunError::Of(kErrPathNotFound);
+    node = &AddFile(path);
+  } else if (node->folder) {
+    throw RunError::Of(kErrPathFileAccess);
+  } else if (node->locked || (node->attributes & kAttrReadOnly)) {
+    throw RunError::Of(kErrPermissionDenied);
+  }
   node->content += line + "\r\n";
 }
 

@@ -1,13 +1,16 @@
-// An in-memory FileSystem on Windows paths for unit tests of the passes:
-// folders and files with attributes, contents and time stamps, matched without
-// regard to letter case, with the failures the real layers raise (53 missing,
-// 70 read-only/hidden/locked, 75 folder in the way or existing name, 76
-// missing folder). Every drive root ("C:") exists.
+// An in-memory FileSystem on Windows paths for unit tests of the passes. It
+// keeps the FileSystem contract (the contract suite runs over it): folders
+// and files with attributes, contents and time stamps, matched without regard
+// to letter case, searched with the directory-search rules of both builds,
+// and the failures the real layers raise (53 missing, 70 read-only, hidden
+// or locked target, 75 folder in the way or existing name, 76 missing folder
+// or unknown drive). Drive C: exists, and every drive something was added on.
 #ifndef ROLVEX_TESTS_FAKES_MEMORY_FILE_SYSTEM_H_
 #define ROLVEX_TESTS_FAKES_MEMORY_FILE_SYSTEM_H_
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,7 @@ class MemoryFileSystem : public FileSystem {
     bool unreadable = false;  // OpenForInput fails with 70
   };
 
-  // Makes a folder and every missing folder above it.
+  // Makes a folder and every missing folder above it (and its drive).
   void AddFolder(const std::string& path, int attributes = 0);
   // Makes a file (and its folders), replacing one that is there.
   Node& AddFile(const std::string& path, const std::string& content = "",
@@ -55,8 +58,14 @@ class MemoryFileSystem : public FileSystem {
   static std::string Key(const std::string& path);
   static std::string Parent(const std::string& key);
   bool FolderExists(const std::string& key);
+  bool DriveExists(const std::string& path) const;
+  void AddDrive(const std::string& path);
+  // The names in the folder `folder_key` that match `pattern` and `mask`.
+  std::vector<std::string> Search(const std::string& folder_key,
+                                  const std::string& pattern, int mask);
 
   std::map<std::string, Node> nodes_;
+  std::set<char> drives_{'C'};
   std::vector<std::string> search_;
   std::size_t search_pos_ = 0;
 };

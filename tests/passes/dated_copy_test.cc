@@ -201,5 +201,15 @@ TEST_F(DatedCopyTest, AFailedFirstAttributeResetIsReportedAndTheCopyGoesOn) {
   EXPECT_TRUE(rig.window.message_boxes.empty());
 }
 
+TEST_F(DatedCopyTest, AHiddenFolderIsNoSource) {
+  rig.memory.AddFolder("C:\\SP\\Standard\\b.txt", kAttrHidden);
+  DateiKopieren(rig.state, "C:\\SP\\Standard\\b.txt", kTarget, true, true, "P");
+  ASSERT_EQ(rig.window.message_boxes.size(), 1u);
+  EXPECT_EQ(rig.window.message_boxes[0].text,
+            "'C:\\SP\\Standard\\b.txt' nicht vorhanden");
+  EXPECT_TRUE(rig.Log().empty());
+  EXPECT_FALSE(rig.memory.Exists(kTarget));
+}
+
 }  // namespace
 }  // namespace rolvex

@@ -110,5 +110,18 @@ TEST_F(IniPassTest, AMissingFolderIsCreatedForTheFile) {
   EXPECT_TRUE(rig.memory.Exists("C:\\Cfg\\a.ini"));
 }
 
+TEST_F(IniPassTest, AHiddenFolderIsTakenForMissing) {
+  rig.memory.AddFolder("C:\\SP\\Ini\\Hid");
+  rig.memory.AddFolder("C:\\Hid", kAttrHidden);
+  Run();
+  const std::string failed =
+      "Fehler Number:75; Description:Path/File access error 'C:\\SP'; "
+      "Source:Rolvex";
+  EXPECT_EQ(rig.Log(), (std::vector<std::string>{"Ordner C:\\Hid", failed}));
+  ASSERT_EQ(rig.window.message_boxes.size(), 1u);
+  EXPECT_EQ(rig.window.message_boxes[0].text, failed);
+  EXPECT_EQ(rig.state.failures_reported, 1);
+}
+
 }  // namespace
 }  // namespace rolvex

@@ -95,5 +95,25 @@ TEST_F(RegisterPassTest, AnExistingFileWhereAFolderBelongsIsNotCreatedAgain) {
   EXPECT_FALSE(rig.memory.Find("C:\\Tools")->folder);
 }
 
+TEST_F(RegisterPassTest, AHiddenOrSystemFolderIsTakenForMissing) {
+  // The lookup with the folder bit alone does not see a folder that is also
+  // hidden or system; making it again fails, and that is reported.
+  rig.memory.AddFolder("C:\\SP\\Register\\Hid");
+  rig.memory.AddFolder("C:\\SP\\Register\\Sys");
+  rig.memory.AddFolder("C:\\Hid", kAttrHidden);
+  rig.memory.AddFolder("C:\\Sys", kAttrSystem);
+  Run();
+  const std::string failed =
+      "Fehler Number:75; Description:Path/File access error 'C:\\SP'; "
+      "Source:Rolvex";
+  EXPECT_EQ(rig.Log(), (std::vector<std::string>{"Ordner C:\\Hid", failed,
+                                                 "Ordner C:\\Sys", failed}));
+  ASSERT_EQ(rig.window.message_boxes.size(), 2u);
+  EXPECT_EQ(rig.window.message_boxes[1].text, failed);
+  // Reported failures: the run ends with status 1.
+  EXPECT_EQ(rig.state.failures_reported, 2);
+  EXPECT_EQ(rig.memory.GetAttr("C:\\Sys"), kAttrDirectory);
+}
+
 }  // namespace
 }  // namespace rolvex

@@ -181,5 +181,21 @@ TEST_F(StandardPassTest, ExitClickedDuringThePassEndsTheProgramAtOnce) {
   EXPECT_FALSE(rig.memory.Exists("C:\\a.txt"));
 }
 
+TEST_F(StandardPassTest, AHiddenFolderIsFoundByItsAttributeReadAlone) {
+  rig.memory.AddFolder("C:\\SP\\Standard\\Both");
+  rig.memory.AddFolder("C:\\SP\\Standard\\Hid");
+  rig.memory.AddFolder("C:\\Both", kAttrHidden | kAttrSystem);
+  rig.memory.AddFolder("C:\\Hid", kAttrHidden);
+  rig.files.Fail("GetAttr", "C:\\Both", kErrPermissionDenied, 1);
+  Run();
+  // The lookup with the folder bit does not see a hidden folder: without
+  // its attributes, C:\Both is taken for missing, and making it fails.
+  EXPECT_EQ(rig.Log(), (std::vector<std::string>{
+                           "Ordner C:\\Both",
+                           "Fehler Number:75; Description:Path/File access "
+                           "error 'C:\\SP'; Source:Rolvex"}));
+  EXPECT_EQ(rig.state.failures_reported, 1);
+}
+
 }  // namespace
 }  // namespace rolvex

@@ -100,11 +100,12 @@ void PosixFileSystem::FileCopy(const std::string& source,
   struct stat target_st;
   if (StatFollow(host_target, target_st)) {
     if (S_ISDIR(target_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
-    int target_bits = AttributesOf(host_target, target_st);
-    int source_bits = AttributesOf(host_source, source_st);
-    int guarded = (kAttrHidden | kAttrSystem) & target_bits & ~source_bits;
-    if ((target_bits & kAttrReadOnly) != 0 || guarded != 0 ||
-        IsLockedByAnotherProcess(host_target)) {
+    // Only the stored hidden bit protects: a dot name reads as hidden, yet a
+    // pack must be able to replace a dot-named file it installed before.
+    bool read_only =
+        (AttributesOf(host_target, target_st) & kAttrReadOnly) != 0;
+    bool hidden = (ReadDosAttrib(host_target) & kAttrHidden) != 0;
+    if (read_only || hidden || IsLockedByAnotherProcess(host_target)) {
       throw RunError::Of(kErrPermissionDenied);
     }
   }

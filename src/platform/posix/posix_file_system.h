@@ -16,10 +16,10 @@
 //   attributes (archive alone is then dropped without a word). A name that
 //   starts with "." stays hidden whatever is set.
 // - FileCopy: 53 source missing; 75 source or target is a folder; 76 target
-//   folder missing; 70 target read-only, in use (locked), or hidden/system
-//   while the source is not (Windows refuses to overwrite such a file unless
-//   the new one carries the same bits, so a dot-named file copied onto a
-//   dot-named file is fine); 61 disk full or file-size limit.
+//   folder missing; 70 target read-only, in use (locked), or hidden by its
+//   stored bit, whatever the source's bits. A name starting with "." does not
+//   protect a target, so a pack can replace a dot-named file it installed;
+//   the system bit does not either. 61 disk full or file-size limit.
 // - Kill: 53 missing, and for a folder (Kill deletes files only); 70
 //   read-only or in use.
 // - MkDir: 75 the name exists (file or folder); 76 parent missing.

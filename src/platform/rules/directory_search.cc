@@ -79,8 +79,10 @@ void SortNtfs(std::vector<std::string>& names) {
 }
 
 bool PassesMask(int attributes, int mask) {
-  const int special = kAttrHidden | kAttrSystem | kAttrDirectory;
-  return (attributes & special) == 0 || (attributes & mask) != 0;
+  // Every one of the entry's hiding bits must be asked for: a hidden folder
+  // needs both 2 and 16. Read-only and archive never hide an entry.
+  const int hiding = attributes & (kAttrHidden | kAttrSystem | kAttrDirectory);
+  return (hiding & ~mask) == 0;
 }
 
 }  // namespace rolvex

@@ -29,8 +29,10 @@ bool NtfsNameLess(const std::string& a, const std::string& b);
 // Sorts `names` in NTFS order.
 void SortNtfs(std::vector<std::string>& names);
 
-// The Dir filter: an entry with `attributes` is delivered when it is neither
-// hidden, system nor a folder, or when it shares a bit with `mask`.
+// The Dir filter: an entry with `attributes` is delivered when each of its
+// hidden (2), system (4) and folder (16) bits is also in `mask`; read-only (1)
+// and archive (32) never keep an entry out. So a hidden folder needs 18, a
+// plain folder 16, a hidden file 2.
 bool PassesMask(int attributes, int mask);
 
 }  // namespace rolvex

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace rolvex {
 namespace {
 
@@ -37,6 +39,29 @@ TEST(WildcardTest, DosRulesForDotsAndQuestionMarks) {
   // Many stars against a long name: must stay quick.
   EXPECT_FALSE(
       WildcardMatches(std::string(200, '*') + "x", std::string(5000, 'a')));
+}
+
+TEST(PassesMaskTest, EveryHidingBitMustBeAskedFor) {
+  const int hidden_folder = kAttrDirectory | kAttrHidden;
+  const int system_folder = kAttrDirectory | kAttrSystem;
+  // Read-only and archive never keep an entry out.
+  for (int mask : {0, 15, 16, 31}) {
+    EXPECT_TRUE(PassesMask(kAttrNormal, mask)) << mask;
+    EXPECT_TRUE(PassesMask(kAttrReadOnly | kAttrArchive, mask)) << mask;
+  }
+  EXPECT_FALSE(PassesMask(kAttrHidden, 0));
+  EXPECT_TRUE(PassesMask(kAttrHidden | kAttrReadOnly, 15));
+  EXPECT_TRUE(PassesMask(kAttrSystem, 15));
+  EXPECT_FALSE(PassesMask(kAttrHidden | kAttrSystem, kAttrHidden));
+  EXPECT_FALSE(PassesMask(kAttrDirectory, 15));
+  EXPECT_FALSE(PassesMask(hidden_folder, 15));
+  EXPECT_TRUE(PassesMask(kAttrDirectory | kAttrReadOnly, 16));
+  EXPECT_FALSE(PassesMask(hidden_folder, 16));
+  EXPECT_FALSE(PassesMask(system_folder, 16));
+  EXPECT_FALSE(PassesMask(kAttrHidden, 16));
+  EXPECT_TRUE(PassesMask(hidden_folder, 18));
+  EXPECT_FALSE(PassesMask(hidden_folder | kAttrSystem, 18));
+  EXPECT_TRUE(PassesMask(hidden_folder | kAttrSystem | kAttrArchive, 31));
 }
 
 }  // namespace
