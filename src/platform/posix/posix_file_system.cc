@@ -11,6 +11,7 @@
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_file_copy.h"
+#include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
 #include "platform/posix/posix_host_path.h"
 #include "platform/rules/buffer_item_reader.h"
@@ -157,51 +158,28 @@ void PosixFileSystem::AppendLine(const std::string& path,
   } else {
     RequireParentFolder(host);
   }
-  int fd = open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw ErrnoError(errno, kErrPathNotFound);
+  UniqueFd fd(
+      open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (!fd.ok()) throw ErrnoError(errno, kErrPathNotFound);
   // One write for the whole line, so that lines of two writers never mix.
-  std::string text = line + "\r\n";
-  const char* data = text.data();
-  size_t left = text.size();
-  while (left > 0) {
-    ssize_t n = write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int err = errno;
-      close(fd);
-      throw ErrnoError(err, kErrPathNotFound);
-    }
-    data += n;
-    left -= static_cast<size_t>(n);
+  if (!WriteAll(fd.get(), line + "\r\n")) {
+    throw ErrnoError(errno, kErrPathNotFound);
   }
-  if (close(fd) != 0) throw ErrnoError(errno, kErrPathNotFound);
+  if (fd.Close() != 0) throw ErrnoError(errno, kErrPathNotFound);
 }
 
 std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
     const std::string& path) {
   std::string host = drives_.ToHost(path);
   // Not waiting at the open: a pipe must not stop the installer.
-  int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) throw ErrnoError(errno, kErrFileNotFound);
+  UniqueFd fd(open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd.ok()) throw ErrnoError(errno, kErrFileNotFound);
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     throw RunError::Of(kErrPathFileAccess);
   }
   std::string bytes;
-  char buffer[1 << 16];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int err = errno;
-      close(fd);
-      throw ErrnoError(err, kErrFileNotFound);
-    }
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
+  if (!ReadAll(fd.get(), bytes)) throw ErrnoError(errno, kErrFileNotFound);
   return std::make_unique<BufferItemReader>(std::move(bytes));
 }
 
