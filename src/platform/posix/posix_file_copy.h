@@ -7,10 +7,9 @@
 namespace rolvex {
 
 // Copies the regular file `source` onto `target` (host paths). The bytes go
-// into a new hidden file beside the target (".~rolvex-<name>-<pid>-<n>"),
-// which gets the source's permission bits, its stored DOS attributes and its
-// last-modified time, is flushed to the disk, and is then renamed over the
-// target. So the target is either the old file or the complete copy, never a
+// into a TemporaryFile beside the target (posix_temporary.h), which gets the source's permission bits, its stored DOS attributes and its
+// last-modified time, is flushed to the disk, and then takes the target's
+// place. So the target is either the old file or the complete copy, never a
 // torn one; on any failure the temporary file is removed and the target is
 // left as it was. The caller has made its checks (source a file, target not
 // read-only, not a folder, not in use).
