@@ -100,6 +100,33 @@ bool ReadNumber(const std::string& text, std::size_t& at, char end,
   return true;
 }
 
+// The time this boot began, from /proc/stat; 0 when unknown.
+long long BootTime() {
+  std::ifstream in("/proc/stat");
+  std::string word;
+  while (in >> word) {
+    if (word == "btime") {
+      long long seconds = 0;
+      in >> seconds;
+      return seconds;
+    }
+  }
+  return 0;
+}
+
+// Whether a file whose status changed last at `changed` came into being
+// while `maker` ran: after its start in this boot, or before this boot for
+// a maker of an earlier one.
+bool BornWhileMakerRan(const struct stat& st, const TemporaryMaker& maker) {
+  const long long boot = BootTime();
+  const long ticks = sysconf(_SC_CLK_TCK);
+  if (boot == 0 || ticks <= 0) return false;
+  const long long changed = st.st_ctim.tv_sec;
+  if (maker.boot != ThisProcess().boot) return changed < boot;
+  // Whole seconds on both sides: one second of slack for the rounding.
+  return changed + 1 >= boot + static_cast<long long>(maker.start) / ticks;
+}
+
 bool MakerIsGone(const TemporaryMaker& maker) {
   const TemporaryMaker& me = ThisProcess();
   if (me.boot.empty()) return false;       // nothing here can be judged
@@ -155,10 +182,13 @@ bool ParseTemporaryName(const std::string& name, TemporaryMaker& maker,
   unsigned long long pid = 0;
   if (!ReadNumber(name, at, '-', maker.pid_namespace) ||
       !ReadNumber(name, at, '-', pid) ||
-      !ReadNumber(name, at, '-', maker.start) ||
-      !ReadNumber(name, at, '~', inode)) {
+      !ReadNumber(name, at, '-', maker.start)) {
     return false;
   }
+  const bool fresh = name.compare(at, 3, "new") == 0;
+  if (fresh) at += 3;
+  if (!ReadNumber(name, at, '~', inode)) return false;
+  if (fresh) inode = 0;
   maker.pid = static_cast<long>(pid);
   return true;
 }
@@ -279,10 +309,13 @@ void SweepStaleTemporaries(const std::string& folder) {
     if (!ParseTemporaryName(name, maker, inode)) continue;
     struct stat st;
     if (fstatat(dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_ino != inode) {
+        !S_ISREG(st.st_mode) || st.st_nlink != 1) {
       continue;
     }
-    if (MakerIsGone(maker)) unlinkat(dirfd(dir), name.c_str(), 0);
+    const bool ours = inode != 0
+                          ? st.st_ino == inode
+                          : st.st_size == 0 && BornWhileMakerRan(st, maker);
+    if (ours && MakerIsGone(maker)) unlinkat(dirfd(dir), name.c_str(), 0);
   }
   closedir(dir);
 }

@@ -19,16 +19,20 @@
 // and renamed to its inode-bearing name at once.
 //
 // A file is stale, and is removed, only when all of this holds: its name
-// follows the grammar with an inode field; it is a regular file with one link
-// whose inode number is the one in its name; and its maker is gone, which is
-// certain when the boot id differs from the running kernel's, or, in the same
-// boot and PID namespace, when no process with that id and start time runs.
-// A file of that name which the installer did not make - a copy, a restored
-// backup, anything written by another program - is a different inode and is
-// never touched; nor is one whose maker may still run (another PID namespace,
-// /proc unreadable), nor a "new<n>" file (it never got its inode, so nothing
-// proves who made it; it is empty, being left only by a kill between two
-// consecutive system calls on a file system without O_TMPFILE).
+// follows the grammar; it is a regular file with one link; it is the
+// maker's own, which for an inode-bearing name means that its inode number
+// is the one in its name, and for a "new<n>" name (one that a kill between
+// two consecutive system calls caught before it got its inode) that it is
+// empty and came into being while its maker ran; and its maker is gone,
+// which is certain when the boot id differs from the running kernel's, or,
+// in the same boot and PID namespace, when no process with that id and start
+// time runs. A file of such a name that the installer did not make - a copy,
+// a restored backup, anything written by another program - is another inode
+// and is never touched; an empty "new<n>" file of the right age is the one
+// doubtful case, and removing it loses no byte anyone wrote. Never touched
+// either: a file whose maker may still run (another PID namespace, /proc
+// unreadable), and the names of other versions of the installer, which
+// prove nothing about their maker.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_TEMPORARY_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_TEMPORARY_H_
 
@@ -79,8 +83,8 @@ class TemporaryFile {
 // one lookup. Best effort: what cannot be read or removed is left.
 void SweepStaleTemporaries(const std::string& folder);
 
-// Whether `name` follows the grammar above with an inode field; sets the
-// parts when it does. For the sweep and its tests.
+// Whether `name` follows the grammar above; sets the parts when it does,
+// `inode` 0 for a "new<n>" name. For the sweep and its tests.
 struct TemporaryMaker {
   std::string boot;
   unsigned long long pid_namespace = 0;

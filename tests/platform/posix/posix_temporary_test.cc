@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -117,10 +118,17 @@ TEST(PosixTemporaryTest, TheSweepRemovesOnlyStaleFilesOfTheInstallersMaking) {
   }
   ASSERT_EQ(left_by_child.size(), 1u);
   bound(".~rolvex-" + other_boot + ids + "1-1-");
+  // One caught before it got its inode: empty, made after its maker began.
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string dead_head =
+      ".~rolvex-" + me.boot + ids + std::to_string(dead) + "-1-new";
+  TempPrefix::Write(folder + "/" + dead_head + "0~f", "");
 
   // Never removed: a same-named file that is not the inode in its name, a
   // file of a maker that runs (this process), of another PID namespace, one
-  // without its inode yet, one with a second link, and the old form.
+  // with a second link, and the old form.
   std::vector<std::string> kept = {"f"};
   const std::string foreign = ".~rolvex-" + other_boot + ids + "1-1-1~f";
   TempPrefix::Write(folder + "/" + foreign, "not ours");
@@ -128,6 +136,10 @@ TEST(PosixTemporaryTest, TheSweepRemovesOnlyStaleFilesOfTheInstallersMaking) {
   TemporaryFile running(folder + "/f", 0600, false);
   kept.push_back(running.path().substr(folder.size() + 1));
   kept.push_back(bound(".~rolvex-" + me.boot + "-1-999999-1-"));
+  // Without an inode: one written to, and an empty one of a maker that
+  // ended before this boot but made after it began.
+  TempPrefix::Write(folder + "/" + dead_head + "1~f", "x");
+  kept.push_back(dead_head + "1~f");
   const std::string unbound = ".~rolvex-" + other_boot + ids + "1-1-new0~f";
   TempPrefix::Write(folder + "/" + unbound, "");
   kept.push_back(unbound);
