@@ -83,10 +83,10 @@ int ErrnoByName(const char* name) {
 void Load() {
   if (fault_count >= 0) return;
   fault_count = 0;
-  const char* spec = getenv("ROLVEX_FAULTS");
-  if (spec == nullptr) return;
+  const char* text = getenv("ROLVEX_FAULTS");
+  if (text == nullptr) return;
   char copy[4096];
-  snprintf(copy, sizeof copy, "%s", spec);
+  snprintf(copy, sizeof copy, "%s", text);
   char* save = nullptr;
   for (char* item = strtok_r(copy, ";", &save);
        item != nullptr && fault_count < kMaxFaults;
