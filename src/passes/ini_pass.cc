@@ -47,8 +47,13 @@ void WriteEntry(PassContext& context, const IniMergeState& merge) {
   });
   context.guard.run([&] { RecordEntry(context, merge); });
   context.guard.run([&] {
-    SaveIni(state, merge.value, merge.section, merge.key, context.target_path,
-            location);
+    // The entry stays logged as written and nothing is shown, yet an entry
+    // the pack wanted is not on the PC (read-only file, full disk): the
+    // run's exit status must not call that a clean run.
+    if (!SaveIni(state, merge.value, merge.section, merge.key,
+                 context.target_path, location)) {
+      ++state.failures_reported;
+    }
   });
 }
 

@@ -38,13 +38,12 @@ bool LoadIniBoolean(SettingsState& state, const std::string& section,
   return AsciiUpperCase(value) == "TRUE";
 }
 
-void SaveIni(SettingsState& state, const std::string& value,
+bool SaveIni(SettingsState& state, const std::string& value,
              const std::string& section, const std::string& key,
              const std::string& file, const std::string& call_path) {
   (void)call_path;  // reports nothing itself
-  // The store's answer is not evaluated: a refused write leaves the file as
-  // it was, without a message.
-  state.profiles.WriteString(section, key, TrimBlanks(value), file);
+  // A refused write leaves the file as it was, without a message.
+  return state.profiles.WriteString(section, key, TrimBlanks(value), file);
 }
 
 }  // namespace rolvex

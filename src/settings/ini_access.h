@@ -30,9 +30,10 @@ bool LoadIniBoolean(SettingsState& state, const std::string& section,
 // `section` in `file`: an existing key is replaced, otherwise the key, the
 // section and the file are made as needed. An empty or all-blank value writes
 // "key=" and never deletes anything. Note the order: the value comes first.
-// A refused write (folder missing, file read-only, ...) is not reported and
-// leaves the file as it was.
-void SaveIni(SettingsState& state, const std::string& value,
+// A refused write (folder missing, file read-only, disk full, ...) is not
+// reported and leaves the file as it was; the result says whether the write
+// was taken, for a caller that must know (the run's exit status).
+bool SaveIni(SettingsState& state, const std::string& value,
              const std::string& section, const std::string& key,
              const std::string& file, const std::string& call_path);
 

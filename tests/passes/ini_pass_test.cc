@@ -50,6 +50,16 @@ TEST_F(IniPassTest, AnExistingTargetGetsEveryEntryWrittenAndLogged) {
   EXPECT_EQ(rig.memory.Find(kTarget)->attributes, 0);
 }
 
+TEST_F(IniPassTest, ARefusedWriteIsLoggedAsWrittenAndCountsAsAFailure) {
+  rig.memory.AddFile(kSource, "[A]\r\nk=v\r\n");
+  rig.memory.AddFile(kTarget, "");
+  rig.profiles.failing_files.push_back("C:\\COMPUTER.INI");
+  Run();
+  EXPECT_EQ(rig.Log(), std::vector<std::string>{
+                           "Eintrag S:A K:k W:v -> C:\\Computer.ini"});
+  EXPECT_EQ(rig.state.failures_reported, 1);
+}
+
 TEST_F(IniPassTest, AnEmptySourceOnlyMakesTheTargetNormal) {
   rig.memory.AddFile(kSource, "");
   rig.memory.AddFile(kTarget, "x", 1, kAttrReadOnly);

@@ -10,6 +10,7 @@
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_file_io.h"
+#include "platform/posix/posix_temporary.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
@@ -29,8 +30,7 @@ void ReplaceByCopy(const std::string& source, const std::string& target) {
   Check(fstat(in.get(), &source_st), kErrFileNotFound);
   int source_attributes = ReadDosAttrib(source);
 
-  std::string temp_path;
-  UniqueFd out = CreateTemporaryBeside(target, 0600, temp_path);
+  TemporaryFile out(target, 0600);
   if (!out.ok()) {
     if (errno == EEXIST) throw RunError::Of(kErrPathFileAccess);
     throw ErrnoError(errno, kErrPathNotFound);
@@ -48,7 +48,7 @@ void ReplaceByCopy(const std::string& source, const std::string& target) {
       // Windows carries the source's attributes over; a file system without
       // extended attributes simply cannot. Stored before the permission bits,
       // which may take away the right to store them.
-      WriteDosAttrib(temp_path, source_attributes);
+      WriteDosAttrib(out.path(), source_attributes);
     }
     Check(fchmod(out.get(), source_st.st_mode & 0777), kErrPathNotFound);
     struct timespec times[2];
@@ -57,10 +57,9 @@ void ReplaceByCopy(const std::string& source, const std::string& target) {
     times[1] = source_st.st_mtim;
     Check(futimens(out.get(), times), kErrPathNotFound);
     Check(fsync(out.get()), kErrPathNotFound);
-    Check(out.Close(), kErrPathNotFound);
-    Check(rename(temp_path.c_str(), target.c_str()), kErrPathNotFound);
+    Check(out.Commit(), kErrPathNotFound);
   } catch (...) {
-    unlink(temp_path.c_str());
+    out.Discard();
     throw;
   }
   // Make the rename itself durable; the copy is complete either way.

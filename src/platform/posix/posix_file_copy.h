@@ -7,13 +7,13 @@
 namespace rolvex {
 
 // Copies the regular file `source` onto `target` (host paths). The bytes go
-// into a new hidden file beside the target (".~rolvex-<name>-<pid>-<n>"),
-// which gets the source's permission bits, its stored DOS attributes and its
-// last-modified time, is flushed to the disk, and is then renamed over the
-// target. So the target is either the old file or the complete copy, never a
-// torn one; on any failure the temporary file is removed and the target is
-// left as it was. The caller has made its checks (source a file, target not
-// read-only, not a folder, not in use).
+// into a TemporaryFile beside the target (posix_temporary.h), which gets the
+// source's permission bits, its stored DOS attributes and its last-modified
+// time, is flushed to the disk, and then takes the target's place. So the
+// target is either the old file or the complete copy, never a torn one; on any
+// failure the temporary file is removed and the target is left as it was. The
+// caller has made its checks (source a file, target not read-only, not a
+// folder, not in use).
 //
 // Throws RunError: 53 source vanished, 70 source unreadable or target folder
 // not writable, 61 disk full (also a file-size limit), 76 target folder

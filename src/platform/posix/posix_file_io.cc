@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <vector>
 
 #include "platform/posix/posix_host_path.h"
@@ -71,22 +70,6 @@ CopyResult CopyAll(int from, int to) {
       return CopyResult::kWriteFailed;
     }
   }
-}
-
-UniqueFd CreateTemporaryBeside(const std::string& target, mode_t mode,
-                               std::string& temp_path) {
-  static std::atomic<unsigned> counter{0};
-  const std::string stem = HostFolder(target) + "/.~rolvex-" +
-                           HostName(target).substr(0, 200) + "-" +
-                           std::to_string(getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_path = stem + std::to_string(counter++);
-    int fd = open(temp_path.c_str(),
-                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-    if (fd >= 0 || errno != EEXIST) return UniqueFd(fd);
-  }
-  errno = EEXIST;
-  return UniqueFd();
 }
 
 void SyncFolderOf(const std::string& path) {

@@ -1,7 +1,7 @@
 // Descriptor-level file work shared by the POSIX backends that write files
 // durably: a descriptor that closes itself, whole reads and writes that
-// survive interrupted and short calls, the temporary file beside a target
-// that a replacement is built in, and the flush of a folder after a rename.
+// survive interrupted and short calls, and the flush of a folder after a
+// rename. (The temporary a replacement is built in: posix_temporary.h.)
 // Failures are reported as false or -1 with errno set, so that each caller
 // maps them to its own error.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_FILE_IO_H_
@@ -48,14 +48,6 @@ enum class CopyResult { kDone, kReadFailed, kWriteFailed };
 // Copies from `from`'s offset to its end onto `to` in blocks, retrying
 // interrupted calls; on failure errno is that of the failed call.
 CopyResult CopyAll(int from, int to);
-
-// Creates a new file beside the host path `target`, hidden by its leading
-// dot: ".~rolvex-<name>-<pid>-<n>" (the name cut to 200 bytes), opened for
-// writing with O_EXCL and `mode` (the umask applies). Sets `temp_path`.
-// Not ok() (errno set) when it cannot be made; errno is EEXIST when every
-// name tried was taken.
-UniqueFd CreateTemporaryBeside(const std::string& target, mode_t mode,
-                               std::string& temp_path);
 
 // Flushes the folder that holds the host path `path`, so that a file created,
 // renamed or removed in it survives a crash. Best effort: the file itself

@@ -14,6 +14,7 @@
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
 #include "platform/posix/posix_host_path.h"
+#include "platform/posix/posix_temporary.h"
 #include "platform/rules/buffer_item_reader.h"
 #include "platform/run_error.h"
 
@@ -53,6 +54,10 @@ int PosixFileSystem::GetAttr(const std::string& path) {
 void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
   std::string host = drives_.ToHost(path);
   struct stat st = StatExisting(host);
+  // Every pass sets the attributes of each target it handles, kept ones
+  // too, so this reaches every folder a run works in, also those where
+  // nothing needs copying any more after a killed run.
+  SweepStaleTemporaries(HostFolder(host));
   int wanted =
       attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
   bool folder = S_ISDIR(st.st_mode);

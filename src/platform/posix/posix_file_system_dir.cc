@@ -116,7 +116,16 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
     throw ErrnoError(errno, kErrPathNotFound);
   }
   int err = 0;
-  while (struct dirent* entry = readdir(dir)) {
+  while (true) {
+    // readdir() ends a folder and fails alike, with a null entry; only errno
+    // tells them apart. A failure must not pass for the folder's end, or a
+    // tree listing would quietly leave out the rest of the folder.
+    errno = 0;
+    struct dirent* entry = readdir(dir);
+    if (entry == nullptr) {
+      err = errno;
+      break;
+    }
     std::string name = entry->d_name;
     if (!WildcardMatches(pattern, name)) continue;
     if (name == "." || name == "..") {

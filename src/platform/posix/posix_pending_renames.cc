@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/posix/posix_file_io.h"
+#include "platform/posix/posix_temporary.h"
 
 namespace rolvex {
 
@@ -107,16 +108,10 @@ bool LockedPendingList::Replace(const std::string& text) {
     SyncFolderOf(path_);
     return true;
   }
-  std::string temp = path_ + ".new";
-  UniqueFd fd(
-      open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  TemporaryFile fd(path_, 0644);
   if (!fd.ok()) return false;
   bool ok = WriteAll(fd.get(), text) && fsync(fd.get()) == 0;
-  fd.Close();
-  if (!ok || rename(temp.c_str(), path_.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
+  if (!ok || fd.Commit() != 0) return false;
   SyncFolderOf(path_);
   return true;
 }

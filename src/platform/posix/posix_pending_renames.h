@@ -17,8 +17,9 @@
 //
 // Every change of the file happens under an exclusive flock of the file: a
 // request is appended in one write and flushed to disk before it counts as
-// recorded; the carrying out rewrites the file beside itself and renames it
-// into place, so that the list is never seen half written.
+// recorded; the carrying out rewrites the file in a TemporaryFile beside
+// it (posix_temporary.h) that then takes its place, so that the list is never
+// seen half written.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_PENDING_RENAMES_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_PENDING_RENAMES_H_
 

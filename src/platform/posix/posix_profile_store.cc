@@ -15,6 +15,7 @@
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
 #include "platform/posix/posix_host_path.h"
+#include "platform/posix/posix_temporary.h"
 #include "platform/rules/ini_document.h"
 
 namespace rolvex {
@@ -56,8 +57,7 @@ void CopyExtendedAttributes(const std::string& source, int fd) {
 // being replaced, or null for a new file.
 bool Replace(const std::string& target, const std::string& bytes,
              const struct stat* old) {
-  std::string temp_path;
-  UniqueFd fd = CreateTemporaryBeside(target, old ? 0600 : 0666, temp_path);
+  TemporaryFile fd(target, old ? 0600 : 0666);
   if (!fd.ok()) return false;
   bool ok = WriteAll(fd.get(), bytes);
   if (ok && old) {
@@ -70,12 +70,8 @@ bool Replace(const std::string& target, const std::string& bytes,
     ok = fchmod(fd.get(), old->st_mode & 07777) == 0;
   }
   ok = ok && fsync(fd.get()) == 0;
-  ok = fd.Close() == 0 && ok;
-  ok = ok && rename(temp_path.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(temp_path.c_str());
-    return false;
-  }
+  // Not committed, the temporary goes with `fd`.
+  if (!ok || fd.Commit() != 0) return false;
   // Make the rename itself durable; the new file is complete either way.
   SyncFolderOf(target);
   return true;

@@ -4,12 +4,12 @@
 //
 // - Reading: a file that is missing, unreadable, not a regular file or on an
 //   unmapped drive reads as missing (the default rules apply).
-// - Writing: the new bytes go to a temporary file beside the ini file, which
-//   is flushed to disk and renamed over it, so a crash or a full disk leaves
-//   either the old file or the new one, never a torn one. The file keeps its
-//   permission bits, its owner (where the process may set it) and its
-//   extended attributes (among them the hidden and system bits in
-//   "user.DOSATTRIB"). A link is written through: the file it names is
+// - Writing: the new bytes go to a TemporaryFile beside the ini file
+//   (posix_temporary.h), which is flushed to disk and then takes its place, so
+//   a crash or a full disk leaves either the old file or the new one, never a
+//   torn one. The file keeps its permission bits, its owner (where the process
+//   may set it) and its extended attributes (among them the hidden and system
+//   bits in "user.DOSATTRIB"). A link is written through: the file it names is
 //   replaced, the link stays. A file with further hard links is replaced by a
 //   file of its own, as any atomic replacement does.
 // - A missing file is created (permissions 0666 less the umask) when its

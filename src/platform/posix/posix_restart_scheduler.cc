@@ -10,6 +10,7 @@
 
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_pending_renames.h"
+#include "platform/posix/posix_temporary.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
@@ -19,15 +20,15 @@ bool Writable(const std::string& name) {
   return name.find_first_of(std::string("\n\r\0", 3)) == std::string::npos;
 }
 
-bool CopyContents(const std::string& from, const std::string& to,
-                  const struct stat& source_info, std::string* why) {
+// Copies `from` into a temporary beside `to` that then replaces `to`.
+bool CopyOver(const std::string& from, const std::string& to,
+              const struct stat& source_info, std::string* why) {
   UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.ok()) {
     *why = strerror(errno);
     return false;
   }
-  UniqueFd out(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                    source_info.st_mode & 07777));
+  TemporaryFile out(to, source_info.st_mode & 07777);
   if (!out.ok()) {
     *why = strerror(errno);
     return false;
@@ -37,7 +38,7 @@ bool CopyContents(const std::string& from, const std::string& to,
   // The moved file keeps its last-modified time, as a rename would.
   struct timespec times[2] = {source_info.st_atim, source_info.st_mtim};
   futimens(out.get(), times);
-  if (ok && fsync(out.get()) != 0) {
+  if (ok && (fsync(out.get()) != 0 || out.Commit() != 0)) {
     *why = strerror(errno);
     ok = false;
   }
@@ -91,15 +92,9 @@ bool CarryOut(const DriveModel& drives, const PendingRename& r,
     *why = strerror(errno);
     return false;
   }
-  // Another file system: copy beside the target, rename over it, then remove
+  // Another file system: copy beside the target and over it, then remove
   // the source.
-  std::string temp = target + ".rolvex-restart";
-  if (!CopyContents(source, temp, source_info, why) ||
-      rename(temp.c_str(), target.c_str()) != 0) {
-    if (why->empty()) *why = strerror(errno);
-    unlink(temp.c_str());
-    return false;
-  }
+  if (!CopyOver(source, target, source_info, why)) return false;
   if (unlink(source.c_str()) != 0) {
     *warning =
         std::string("replaced, but the source stays: ") + strerror(errno);

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Crash trials: the Linux program is killed with SIGKILL at random moments
+# while it installs a pack of several hundred files over older versions
+# and merges ini entries. After each kill every target holds its old or its
+# new content and every ini file parses with each entry old or new; a second
+# run then completes, leaves everything new and no temporary of the
+# installer anywhere below the prefix. Every other trial runs on a file
+# system without unnamed temporary files (the fault shim refuses O_TMPFILE),
+# so that the named temporaries and their removal are tried too.
+#
+# ROLVEX_CRASH_SEED repeats a run's kill moments; ROLVEX_CRASH_TRIALS sets
+# the number of trials (default 20).
+source "$(dirname "$0")/lib.sh"
+
+SHIM=${ROLVEX_FAULT_SHIM:-$E2E_REPO/build/linux/tests/e2e/librolvex_fault_shim.so}
+SEED=${ROLVEX_CRASH_SEED:-$((RANDOM * 32768 + RANDOM))}
+TRIALS=${ROLVEX_CRASH_TRIALS:-20}
+echo "crash trials: seed $SEED (ROLVEX_CRASH_SEED=$SEED repeats them)"
+RANDOM=$SEED
+
+e2e_fresh
+# 360 small files in 12 folders, a few large ones, 60 files new to the PC.
+for d in $(seq -w 1 12); do
+  mkdir -p "$SP/Standard/App$d" "$DRIVE_C/App$d"
+  for f in $(seq -w 1 30); do
+    printf 'new %s/%s %0300d\r\n' "$d" "$f" 0 >"$SP/Standard/App$d/f$f.dat"
+    if ((10#$f <= 25)); then
+      printf 'old %s/%s\r\n' "$d" "$f" >"$DRIVE_C/App$d/f$f.dat"
+    fi
+  done
+done
+mkdir -p "$SP/Standard/Big" "$DRIVE_C/Big"
+for b in 1 2 3; do
+  head -c $((3 << 20)) /dev/zero | tr '\0' "$b" >"$SP/Standard/Big/b$b.bin"
+  head -c $((2 << 20)) /dev/zero | tr '\0' o >"$DRIVE_C/Big/b$b.bin"
+done
+find "$SP/Standard" -type f -exec touch -d "2021-01-01 12:00" {} +
+find "$DRIVE_C" -path "$SP" -prune -o -type f -exec touch -d "2020-01-01 12:00" {} +
+# Ini files: 40 entries each, 30 of them on the PC with old values.
+for n in 1 2 3 4; do
+  {
+    for s in A B; do
+      crlf "[$s]"
+      for k in $(seq 1 20); do crlf "k$k=new $n$s$k"; done
+    done
+  } | put "$SP/Ini/Cfg/c$n.ini"
+  {
+    crlf "; the PC's own settings" "[A]" "own=kept"
+    for k in $(seq 1 15); do crlf "k$k=old ${n}A$k"; done
+    crlf "[B]"
+    for k in $(seq 1 15); do crlf "k$k=old ${n}B$k"; done
+  } | put "$DRIVE_C/Cfg/c$n.ini"
+done
+drv_install_program
+
+# What each target may hold: one line "path old-sum new-sum" per file, "-"
+# for a file the PC did not have.
+sum_of() { if [[ -e "$1" ]]; then md5sum <"$1" | cut -c1-32; else echo -; fi; }
+: >"$E2E_TMP/expected"
+while IFS= read -r -d '' src; do
+  rel=${src#"$SP/Standard/"}
+  printf '%s %s %s\n' "$rel" "$(sum_of "$DRIVE_C/$rel")" "$(sum_of "$src")" \
+    >>"$E2E_TMP/expected"
+done < <(find "$SP/Standard" -type f -print0)
+rm -rf "$E2E_TMP/pristine"
+cp -a "$DRIVE_C" "$E2E_TMP/pristine"
+
+# Every target old or new ($1 = "new" demands new).
+check_targets() {
+  local bad
+  (cd "$DRIVE_C" && cut -d' ' -f1 "$E2E_TMP/expected" |
+    xargs -d '\n' md5sum 2>/dev/null) >"$E2E_TMP/sums"
+  bad=$(awk -v mode="$1" 'NR == FNR { got[$2] = $1; next }
+    { now = ($1 in got) ? got[$1] : "-"
+      if (now != $3 && (mode == "new" || now != $2)) print $1 }' \
+    "$E2E_TMP/sums" "$E2E_TMP/expected")
+  [[ -z "$bad" ]] || fail "trial $trial: neither ${1/any/old nor }new:" $bad
+}
+
+# Every ini file parses (each line empty, a comment, a section or an entry,
+# each ended by CR LF) and each entry is old, new or (for one the PC lacked)
+# absent; $1 = "new" demands new.
+check_inis() {
+  local n bad
+  for n in 1 2 3 4; do
+    bad=$(LC_ALL=C awk -v n="$n" -v mode="$1" '
+      !/\r$/ { print "line " NR " without CR LF" }
+      { sub(/\r$/, "") }
+      /^\[[^]]+\]$/ { section = substr($0, 2, length($0) - 2); next }
+      /^;/ || $0 == "" { next }
+      !/=/ { print "line " NR " is no entry: " $0; next }
+      { key = substr($0, 1, index($0, "=") - 1)
+        if (!((section, key) in value)) value[section, key] = substr($0, index($0, "=") + 1) }
+      END {
+        if (value["A", "own"] != "kept") print "own=kept lost"
+        for (s = 0; s < 2; s++) for (k = 1; k <= 20; k++) {
+          sec = s ? "B" : "A"; want = "new " n sec k; was = "old " n sec k
+          has = (sec, "k" k) in value; got = value[sec, "k" k]
+          if (got == want) continue
+          if (mode != "new" && (has ? got == was : k > 15)) continue
+          print "[" sec "] k" k "=" (has ? got : "(absent)")
+        }
+      }' "$DRIVE_C/Cfg/c$n.ini")
+    [[ -z "$bad" ]] || fail "trial $trial: c$n.ini:" $bad
+  done
+}
+
+temporaries() { find "$PREFIX" -name '.~rolvex-*' | wc -l; }
+
+# Becomes the program (exec), so that a kill reaches it: run it in a
+# subshell, "(run_program)", or in the background, "run_program &".
+run_program() {
+  local faults=""
+  if ((trial % 2 == 1)); then
+    faults="tmpfile,EOPNOTSUPP,0,*"
+  fi
+  # A process killed with SIGKILL loses nothing the kernel holds: the trials
+  # need not wait for the disk.
+  cd "$(dirname "$E2E_PROGRAM")" || exit
+  exec env LD_PRELOAD="$SHIM" ROLVEX_NO_FSYNC=1 ROLVEX_FAULTS="$faults" \
+    ROLVEX_PREFIX="$PREFIX" ROLVEX_UI=console "$E2E_PROGRAM" 2 </dev/null \
+    >"$E2E_TMP/out.txt" 2>"$E2E_TMP/err.txt"
+}
+
+reset_pc() {
+  rm -rf "$DRIVE_C"
+  cp -a "$E2E_TMP/pristine" "$DRIVE_C"
+}
+
+# How long an uninterrupted run takes, in milliseconds: the kills fall
+# anywhere in it.
+trial=0
+started=$(date +%s%N)
+(run_program)
+span=$((($(date +%s%N) - started) / 1000000))
+check_targets new
+echo "an uninterrupted run takes $span ms"
+
+killed=0 seen_left=0
+for ((trial = 1; trial <= TRIALS; trial++)); do
+  reset_pc
+  delay=$(((RANDOM * 32768 + RANDOM) % span))
+  run_program &
+  pid=$!
+  sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  (($? == 128 + 9)) && killed=$((killed + 1))
+  left=$(temporaries)
+  seen_left=$((seen_left + left))
+  check_targets any
+  check_inis any
+
+  (run_program)
+  status=$?
+  [[ $status == 0 ]] || fail "trial $trial: the second run ended with $status"
+  check_targets new
+  check_inis new
+  left_after=$(temporaries)
+  ((left_after == 0)) ||
+    fail "trial $trial: $left_after temporaries left after the second run: $(find "$PREFIX" -name '.~rolvex-*')"
+  echo "trial $trial: killed after $delay ms ($( ((trial % 2)) && echo named || echo unnamed) temporaries), $left visible after the kill, $left_after after the next run"
+done
+echo "$killed of $TRIALS runs killed; $seen_left temporaries seen right after a kill, all gone after the next run"
+
+e2e_finish
