@@ -382,10 +382,11 @@ e2e_snapshot() {
   )
 }
 
-# The log lines the last preview predicted (its output before the summary).
-preview_log_lines() {
-  tr -d '\r' <"$E2E_TMP/preview.txt" | sed '/^=== Preview summary ===$/,$d'
-}
+# The last preview's standard output without CR (the Windows console
+# program writes CR LF), and the log lines it predicted (the output before
+# the summary).
+preview_text() { tr -d '\r' <"$E2E_TMP/preview.txt"; }
+preview_log_lines() { preview_text | sed '/^=== Preview summary ===$/,$d'; }
 
 # e2e_preview: runs the preview and fails the scenario when it changed
 # anything below drv_preview_root.
@@ -407,7 +408,7 @@ $(diff "$E2E_TMP/snapshot-before.txt" "$E2E_TMP/snapshot-after.txt" | head -20)"
 assert_preview_exact() {
   local before
   e2e_preview
-  before=$(log_lines | wc -l)
+  before=$(log_lines 2>/dev/null | wc -l)
   drv_run "$@"
   assert_status "$E2E_PREVIEW_STATUS" "as the preview foresaw"
   local diff
@@ -429,7 +430,7 @@ if [[ -n "${E2E_PREVIEW:-}" ]]; then
     fi
     local before
     e2e_preview
-    before=$(log_lines | wc -l)
+    before=$(log_lines 2>/dev/null | wc -l)
     e2e_unpreviewed_run "$@"
     if [[ $E2E_STATUS == 0 || $E2E_STATUS == 3010 ]]; then
       [[ $E2E_PREVIEW_STATUS == "$E2E_STATUS" ]] ||

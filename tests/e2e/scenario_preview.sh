@@ -15,7 +15,7 @@ drv_install_program
 
 assert_preview_exact 2
 assert_status 0
-LC_ALL=C grep -aqx "Exit status: 0 .*" "$E2E_TMP/preview.txt" ||
+preview_text | LC_ALL=C grep -ax "Exit status: 0 .*" >/dev/null ||
   fail "the summary lacks the exit status"
 assert_preview_exact 2
 assert_status 0
@@ -31,8 +31,9 @@ drv_lock_file "$DRIVE_C/Windows/System32/quelt.dll"
 e2e_preview
 [[ $E2E_PREVIEW_STATUS == 3010 ]] ||
   fail "System32 in use: preview status $E2E_PREVIEW_STATUS, expected 3010"
-LC_ALL=C grep -aqxF "  $S\\\$WinDir\$\\System32\\quelt.dll -> C:\\Windows\\System32\\quelt.dll" \
-  "$E2E_TMP/preview.txt" || fail "the preview lacks the replacement at restart"
+preview_text | LC_ALL=C grep -axF \
+  "  $S\\\$WinDir\$\\System32\\quelt.dll -> C:\\Windows\\System32\\quelt.dll" \
+  >/dev/null || fail "the preview lacks the replacement at restart"
 
 put "$SP/Standard/busy.txt" "new"
 put "$DRIVE_C/busy.txt" "old"
@@ -41,7 +42,7 @@ drv_lock_file "$DRIVE_C/busy.txt"
 e2e_preview
 [[ $E2E_PREVIEW_STATUS == 1 ]] ||
   fail "a file in use: preview status $E2E_PREVIEW_STATUS, expected 1"
-LC_ALL=C grep -aq "^  would ask: $T14 Number:70.*busy.txt" "$E2E_TMP/preview.txt" ||
+preview_text | LC_ALL=C grep -a "^  would ask: $T14 Number:70.*busy.txt" >/dev/null ||
   fail "the preview does not mark the question for busy.txt"
 assert_file_eq "$DRIVE_C/busy.txt" "old"
 if [[ "$(drv_platform)" == linux ]]; then
