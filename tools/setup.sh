@@ -11,6 +11,9 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   attr fonts-dejavu-core locales
 )
+# The run report: its JSON library (header-only, also for the cross build),
+# and jq for the end-to-end checks that read it.
+packages+=(nlohmann-json3-dev jq)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/failure_text.h"
+#include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/language_texts.h"
 
@@ -48,6 +49,7 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   const std::string location = call_path + ".DateiKopieren";
   StepGuard guard([&](const RunError& failure) {
     ++state.failures_reported;
+    if (state.run_report) state.run_report->Fail(failure);
     TextAusgabe(state,
                 FailureText(TextEinlesen(state, 14, location), failure,
                             QuotedPlace(source_path) + " ->" +
@@ -70,6 +72,9 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   if (!guard.test([&] { return !state.files.Dir(source_path, 15).empty(); })) {
     if (report) {
       ++state.failures_reported;
+      if (state.run_report) {
+        state.run_report->Fail(RunError::Of(kErrFileNotFound));
+      }
       guard.run([&] {
         state.window.MessageBox("'" + source_path + "' nicht vorhanden", kMbOk,
                                 "");
@@ -97,6 +102,19 @@ void DateiKopieren(PassState& state, const std::string& source_path,
 
   // The lines of "replaced" and "kept" carry both times and two blanks before
   // "->"; the line of "new" has one blank and no target time.
+  // The decision as the report records it: a time stamp that could not be
+  // read is left out.
+  const auto record = [&](ReportAction action, bool with_target_time) {
+    RunReport* run_report = state.run_report;
+    if (!run_report) return;
+    const auto known = [](FileTime time) {
+      return time == kZeroDateTime ? std::nullopt
+                                   : std::optional<FileTime>(time);
+    };
+    run_report->SetAction(action);
+    run_report->SetTimes(known(source_time),
+                         with_target_time ? known(target_time) : std::nullopt);
+  };
   const auto log_line = [&](int text_nr, bool with_target_time) {
     if (!report) return;
     guard.run([&] {
@@ -114,6 +132,7 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   };
 
   if (guard.test([&] { return !target_exists; })) {
+    record(ReportAction::kNew, false);
     log_line(17, false);
     guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
@@ -121,11 +140,13 @@ void DateiKopieren(PassState& state, const std::string& source_path,
                return (source_newer && replace_if_newer) ||
                       state.all_data_equal;
              })) {
+    record(ReportAction::kReplaced, true);
     log_line(17, true);
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
     guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
   } else {
+    record(ReportAction::kKept, true);
     log_line(28, true);
   }
 

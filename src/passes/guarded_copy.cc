@@ -7,6 +7,7 @@
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/failure_text.h"
+#include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/ini_access.h"
 #include "settings/language_texts.h"
@@ -59,7 +60,9 @@ void RunWithRetries(PassState& state, const std::function<void()>& operation,
                                     kCrLf + "Source:" + failure.source(),
                                 kMbAbortRetryIgnoreCritical, "");
 
+    RunReport* report = state.run_report;
     if (answer == kAnswerAbort) {
+      if (report) report->Fail(failure, ReportOutcome::kAborted);
       state.cancel_sp = true;
       // The latch is written with the caller's location, as the cancel
       // check at start-up reads it back.
@@ -69,11 +72,15 @@ void RunWithRetries(PassState& state, const std::function<void()>& operation,
       state.window.EndProgram(kExitAborted);
       std::abort();  // EndProgram does not return
     }
-    if (answer == kAnswerRetry) continue;
+    if (answer == kAnswerRetry) {
+      if (report) report->NoteRetry();
+      continue;
+    }
     // Ignore (and any answer a window might give besides the three): the
     // operation is given up and the file stays as it is, which the run's exit
     // status has to show.
     ++state.failures_reported;
+    if (report) report->Fail(failure, ReportOutcome::kIgnored);
     return;
   }
 }
@@ -93,19 +100,26 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
               TextEinlesen(state, 17, location) + " System32 " + source_path +
                   " -> " + target_path,
               true, location);
+  RunReport* report = state.run_report;
+  if (report) report->SetAction(ReportAction::kScheduledAtRestart);
   try {
     if (state.restarts.ReplaceAtRestart(source_path, target_path)) {
       state.restart_scheduled = true;
+      if (report) report->NoteRestartRequired();
     } else {
       // The request was not recorded: the file is neither copied nor
       // scheduled. The log stays as it is, but the exit status must not
       // claim a complete run.
       ++state.failures_reported;
+      // The facility gives no reason; the report names the failure by the
+      // number of a file that could not be reached.
+      if (report) report->Fail(RunError::Of(kErrPathFileAccess));
     }
   } catch (const std::exception& caught) {
     const RunError* run_error = dynamic_cast<const RunError*>(&caught);
     const RunError failure = run_error ? *run_error : AsRunError(caught);
     ++state.failures_reported;
+    if (report) report->Fail(failure);
     TextAusgabe(state,
                 "Fault MoveFileEx File:" + target_path + " Err.Nr." +
                     std::to_string(failure.number()) + " " +

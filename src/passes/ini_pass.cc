@@ -1,15 +1,37 @@
 #include "passes/ini_pass.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "passes/ini_merge.h"
 #include "passes/pass_frame.h"
+#include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/ini_access.h"
 #include "settings/language_texts.h"
 
 namespace rolvex {
 namespace {
+
+// The report's record of one entry written, with the value it replaces.
+// Reading that value is the report's own cost: without a report it is not
+// read.
+void RecordEntry(PassContext& context, const IniMergeState& merge) {
+  RunReport* report = context.state.run_report;
+  if (!report) return;
+  // A default no ini file holds in practice (the store keeps it as it is:
+  // it has no trailing blanks): the key is missing.
+  const std::string kMissing = "\x01missing\x01";
+  std::string old_value = context.state.profiles.GetString(
+      merge.section, merge.key, kMissing, 32767, context.target_path);
+  report->AddIniValue({.section = merge.section,
+                       .key = merge.key,
+                       .old_value = old_value == kMissing
+                                        ? std::nullopt
+                                        : std::optional(std::move(old_value)),
+                       .value = merge.value});
+}
 
 void WriteEntry(PassContext& context, const IniMergeState& merge) {
   PassState& state = context.state;
@@ -23,6 +45,7 @@ void WriteEntry(PassContext& context, const IniMergeState& merge) {
                     context.target_path,
                 true, location);
   });
+  context.guard.run([&] { RecordEntry(context, merge); });
   context.guard.run([&] {
     SaveIni(state, merge.value, merge.section, merge.key, context.target_path,
             location);
@@ -68,6 +91,9 @@ void InstallIniFile(PassContext& context) {
   } else {
     // A missing file is copied whole: no date check, no retry, no
     // replacement at the next restart.
+    if (state.run_report) {
+      state.run_report->SetAction(ReportAction::kCopiedWhole);
+    }
     context.guard.run([&] {
       TextAusgabe(state,
                   TextEinlesen(state, 17, context.location) + " " +

@@ -5,6 +5,7 @@
 #include "passes/file_tree.h"
 #include "reporting/failure_text.h"
 #include "reporting/progress_bar.h"
+#include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/ersetze_environment.h"
 #include "settings/language_texts.h"
@@ -39,6 +40,10 @@ void HandleEntry(PassContext& context, const std::string& tree_dir,
   const FileEntry& entry = context.entry();
   if (context.guard.test([&] { return context.EntryIsFolder(); })) {
     ResolveTargetPath(context, entry.relative_path);
+    if (RunReport* report = context.state.run_report) {
+      report->SetPlaces(tree_dir + "\\" + entry.relative_path,
+                        context.target_path);
+    }
     handlers.folder(context);
   } else {
     std::string relative_name;
@@ -54,6 +59,9 @@ void HandleEntry(PassContext& context, const std::string& tree_dir,
       relative_name = entry.file_name;
     }
     ResolveTargetPath(context, relative_name);
+    if (RunReport* report = context.state.run_report) {
+      report->SetPlaces(context.source_path, context.target_path);
+    }
     handlers.file(context);
   }
   // Folders and files alike; for a folder this also clears hidden and system.
@@ -84,6 +92,7 @@ void ReportPassError(PassContext& context, const RunError& failure) {
   const std::string text = FailureText(
       TextEinlesen(state, 14, context.location), failure, QuotedPlace(place));
   ++state.failures_reported;
+  if (state.run_report) state.run_report->Fail(failure);
   TextAusgabe(state, text, false, context.location);
   state.window.MessageBox(text, kMbOk, "Error");
 }
@@ -104,6 +113,9 @@ void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
         return state.files.Dir(target, kAttrDirectory).empty() &&
                folder_attributes == -1;
       })) {
+    if (state.run_report) {
+      state.run_report->SetAction(ReportAction::kFolderCreated);
+    }
     context.guard.run([&] {
       TextAusgabe(state,
                   TextEinlesen(state, 16, context.location) + " " + target,
@@ -116,6 +128,7 @@ void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
 void RunPass(PassState& state, const std::string& tree,
              const std::string& location, const PassHandlers& handlers) {
   const std::string tree_dir = state.program_dir + "\\" + tree;
+  if (state.run_report) state.run_report->BeginPass(tree);
   EinlesenDateiBaum(state, tree_dir, location);
 
   PassContext context(state, location);
@@ -125,9 +138,11 @@ void RunPass(PassState& state, const std::string& tree,
     SetBalkenVisible(context, true);
     const int last = state.file_count;  // the bound is taken once
     for (context.index = 1; context.index <= last; ++context.index) {
+      if (state.run_report) state.run_report->BeginEntry();
       context.guard.run(
           [&] { Balken(state, context.index, state.file_count, location); });
       HandleEntry(context, tree_dir, handlers);
+      if (state.run_report) state.run_report->EndEntry();
     }
     context.index = 0;
     SetBalkenVisible(context, false);

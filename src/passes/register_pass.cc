@@ -4,6 +4,7 @@
 #include "passes/dated_copy.h"
 #include "passes/pass_frame.h"
 #include "passes/path_text.h"
+#include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/language_texts.h"
 
@@ -19,16 +20,25 @@ void LogComponent(PassContext& context) {
   });
 }
 
+// Starts one registration command; the report lists it.
+void RunCommand(PassContext& context, const std::string& command_line) {
+  if (context.state.run_report) {
+    context.state.run_report->AddCommand(command_line);
+  }
+  ExecCmd(context.state, command_line);
+}
+
 // Every file is a component, whatever its extension. The path goes into the
 // command line unquoted, as the registration tools have always received it.
 void InstallComponent(PassContext& context) {
   PassState& state = context.state;
   const std::string& target = context.target_path;
+  if (state.run_report) state.run_report->SetAction(ReportAction::kRegistered);
   LogComponent(context);
   if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
-    context.guard.run([&] { ExecCmd(state, target + " /unregserver"); });
+    context.guard.run([&] { RunCommand(context, target + " /unregserver"); });
   } else {
-    context.guard.run([&] { ExecCmd(state, "RegSvr32 /u /s " + target); });
+    context.guard.run([&] { RunCommand(context, "RegSvr32 /u /s " + target); });
   }
   context.guard.run([&] {
     DateiKopieren(state, context.source_path, target, true, true,
@@ -36,9 +46,9 @@ void InstallComponent(PassContext& context) {
   });
   LogComponent(context);
   if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
-    context.guard.run([&] { ExecCmd(state, target + " /regserver"); });
+    context.guard.run([&] { RunCommand(context, target + " /regserver"); });
   } else {
-    context.guard.run([&] { ExecCmd(state, "RegSvr32 /s " + target); });
+    context.guard.run([&] { RunCommand(context, "RegSvr32 /s " + target); });
   }
   context.guard.run([&] { state.window.DoEvents(); });
 }

@@ -3,6 +3,7 @@
 #include "passes/dated_copy.h"
 #include "passes/pass_frame.h"
 #include "passes/path_text.h"
+#include "reporting/run_report.h"
 
 namespace rolvex {
 namespace {
@@ -16,7 +17,10 @@ void InstallFile(PassContext& context) {
   if (context.guard.test([&] { return EndsWithUpper(target, ".TTF"); })) {
     if (context.guard.test(
             [&] { return !state.files.Dir(target, kAttrNormal).empty(); })) {
-      context.guard.run([&] { state.files.Kill(target); });
+      if (context.guard.run([&] { state.files.Kill(target); }) &&
+          state.run_report) {
+        state.run_report->NoteFontDeleted();
+      }
     }
   }
   context.guard.run([&] {

@@ -10,6 +10,8 @@
 
 namespace rolvex {
 
+class RunReport;
+
 struct ReportingState : SettingsState {
   explicit ReportingState(const PlatformParts& parts)
       : SettingsState(parts), files(parts.files), window(parts.window) {}
@@ -21,6 +23,11 @@ struct ReportingState : SettingsState {
   std::string log_file_path;
   // Index 0 is the oldest line shown, index 7 the newest.
   std::array<std::string, 8> status_lines;
+
+  // The run report the installer's decisions are recorded in; null when no
+  // report is asked for (then nothing is recorded). Owned by the program's
+  // composition root.
+  RunReport* run_report = nullptr;
 };
 
 }  // namespace rolvex

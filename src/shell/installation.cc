@@ -9,6 +9,7 @@
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/failure_text.h"
+#include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/ersetze_environment.h"
 #include "settings/language_texts.h"
@@ -24,6 +25,12 @@ void ReportListingFailure(Installer& installer, const RunError& error,
                           const std::string& tree,
                           const std::string& location) {
   ++installer.failures_reported;
+  if (RunReport* report = installer.run_report) {
+    report->BeginEntry();
+    report->SetPlaces(installer.program_dir + "\\" + tree, "");
+    report->Fail(error);
+    report->EndEntry();
+  }
   TextAusgabe(installer,
               FailureText(TextEinlesen(installer, 14, location), error,
                           QuotedPlace(installer.program_dir + "\\" + tree)),

@@ -12,6 +12,8 @@
 //   ROLVEX_HOLD_MS   Qt only: the window stays this long (still painting)
 //                    before the program ends, for screenshots of the
 //                    unattended modes
+//   ROLVEX_REPORT    a file: the run report (JSON) is written there when
+//                    the program ends; unset, no report is kept
 //
 // ProgramDir is the folder of the path the program was started by, so that
 // a link in a service pack's folder to a program kept elsewhere finds the
@@ -46,6 +48,8 @@
 #include "platform/posix/posix_restart_scheduler.h"
 #include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
+#include "reporting/report_at_end.h"
+#include "reporting/run_report.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
 
@@ -137,6 +141,22 @@ PlatformParts With(PosixParts& parts, Window& window) {
                        parts.clock};
 }
 
+// The run report, kept only when ROLVEX_REPORT names a file; the program's
+// window ends through `window`, which writes it first.
+struct Reporting {
+  Reporting(PosixParts& parts, Window& inner)
+      : path(Env("ROLVEX_REPORT")),
+        at_end(path, report, parts.profiles, inner, std::cerr),
+        window(inner, at_end) {}
+  void Attach(Installer& installer) {
+    if (!path.empty()) installer.run_report = &report;
+  }
+  std::string path;
+  RunReport report;
+  ReportAtEnd at_end;
+  ReportingWindow window;
+};
+
 // The load event; returns only in the interactive mode, with the window
 // waiting for its buttons.
 void Load(Installer& installer) {
@@ -156,14 +176,16 @@ void Load(Installer& installer) {
   options.command_line = command_line;
   options.program_directory = program_dir;
   ReadScreen(Env("ROLVEX_SCREEN"), options);
-  ConsoleWindow window(std::cin, std::cout, options);
-  Installer installer(With(parts, window));
+  ConsoleWindow console(std::cin, std::cout, options);
+  Reporting reporting(parts, console);
+  Installer installer(With(parts, reporting.window));
+  reporting.Attach(installer);
   Load(installer);
   try {
-    window.RunUntilExit();
+    console.RunUntilExit();
   } catch (const std::exception& failure) {
     ReportFailure(failure);
-    window.EndProgram(kExitFailure);
+    reporting.window.EndProgram(kExitFailure);
   }
 }
 
@@ -203,13 +225,15 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context,
   options.command_line = command_line;
   options.program_directory = program_dir;
   options.hold_before_end_ms = ReadHoldMs();
-  QtWindow window(options);
-  Installer installer(With(parts, window));
+  QtWindow qt_window(options);
+  Reporting reporting(parts, qt_window);
+  Installer installer(With(parts, reporting.window));
+  reporting.Attach(installer);
   Load(installer);
   app.exec();
   // The window is closed only through the exit button's click, which ends
   // the program; should the event loop end otherwise, it ends as that button.
-  window.EndProgram(kExitByExitButton);
+  reporting.window.EndProgram(kExitByExitButton);
 }
 #endif
 

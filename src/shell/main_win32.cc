@@ -2,7 +2,12 @@
 // message loop. Loading the window is the start of the program (Form_Load);
 // in the unattended modes the installation runs inside it and ends the
 // program there, in the interactive mode the loop waits for the buttons.
+//
+// ROLVEX_REPORT names a file: the run report (JSON) is written there when
+// the program ends. Unset, no report is kept.
 #include <exception>
+#include <iostream>
+#include <string>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
@@ -12,6 +17,8 @@
 #include "platform/win32/win32_profile_store.h"
 #include "platform/win32/win32_restart_scheduler.h"
 #include "platform/win32/win32_window.h"
+#include "reporting/report_at_end.h"
+#include "reporting/run_report.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
 
@@ -24,11 +31,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Win32RestartScheduler restarts;
   Win32Clock clock;
   Win32Window window(instance);
+  const std::string report_path = environment.Get("ROLVEX_REPORT");
+  RunReport report;
+  ReportAtEnd at_end(report_path, report, profiles, window, std::cerr);
+  ReportingWindow reporting_window(window, at_end);
   Installer installer(PlatformParts{files, profiles, environment, processes,
-                                    restarts, window, clock});
+                                    restarts, reporting_window, clock});
+  if (!report_path.empty()) installer.run_report = &report;
   try {
     Form_Load(installer);
   } catch (const std::exception& failure) {
+    at_end.Write(kExitFailure);
     window.EndWithFailure(failure);
   }
 
@@ -37,5 +50,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // other way, which counts as leaving without a run.
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) window.Dispatch(message);
+  at_end.Write(kExitByExitButton);
   return kExitByExitButton;
 }

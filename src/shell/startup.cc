@@ -4,6 +4,7 @@
 
 #include "passes/pass_state.h"
 #include "platform/rules/ascii_text.h"
+#include "reporting/run_report.h"
 #include "settings/directory_parameters.h"
 #include "settings/ersetze_environment.h"
 #include "settings/ini_access.h"
@@ -165,6 +166,9 @@ void Form_Load(Installer& installer) {
       LoadIniString(installer, "Intern", "Sprache",
                     installer.program_dir + "\\Rolvex.ini", kCallPath);
   installer.log_file_path = Resolve(installer, "$ServicePack_Log$");
+  if (installer.run_report) {
+    installer.run_report->SetLogPath(installer.log_file_path);
+  }
 
   window.BringToFront();
   window.Show();

@@ -49,6 +49,8 @@ e2e_wine_path() {
   fi
 }
 
+drv_program_path() { e2e_wine_path "$1"; }
+
 # The host path of a Windows path on drive C: ("C:\A\B" -> $DRIVE_C/A/B).
 e2e_host_path() {
   local rest=${1#[Cc]:}

@@ -39,6 +39,9 @@
 #   drv_preview_root
 #       Prints the host folder a preview must leave exactly as it was.
 # Optional, with a default here:
+#   drv_program_path HOSTPATH
+#       Prints the path by which the program names that host file (Wine:
+#       its Windows path). Default: the host path itself.
 #   drv_make_component HOSTPATH NAME
 #       Writes a self-registering component at HOSTPATH that, when started,
 #       appends "NAME" followed by its argument words (each after one blank)
@@ -79,6 +82,10 @@ trap e2e_cleanup EXIT
 
 # shellcheck source=/dev/null
 source "$E2E_DIR/driver_${E2E_DRIVER}.sh"
+
+if ! declare -F drv_program_path >/dev/null; then
+  drv_program_path() { printf '%s\n' "$1"; }
+fi
 
 if ! declare -F drv_make_component >/dev/null; then
   drv_make_component() {
@@ -355,6 +362,109 @@ assert_out_count() {
   local n
   n=$(LC_ALL=C grep -acF -- "$1" "$E2E_TMP/out.txt")
   [[ "$n" == "$2" ]] || fail "output has [$1] on $n lines, expected $2"
+}
+
+# ------------------------------------------------------------- run report
+
+# e2e_report_on: the following runs write their run report (ROLVEX_REPORT)
+# to the host file $REPORT, which is removed first.
+e2e_report_on() {
+  REPORT=$E2E_TMP/report.json
+  rm -f "$REPORT"
+  ROLVEX_REPORT=$(drv_program_path "$REPORT")
+  export REPORT ROLVEX_REPORT
+}
+
+# assert_report JQ-FILTER EXPECTED: the filter picks EXPECTED (raw text,
+# several results one a line) from the report.
+assert_report() {
+  local got
+  if ! got=$(jq -r "$1" "$REPORT" 2>&1); then
+    fail "report: [$1] unreadable: $got"
+  elif [[ "$got" != "$2" ]]; then
+    fail "report $1: expected [$2], got [$got]"
+  fi
+}
+
+# The log lines the report's entries stand for, with @N@ for language text
+# N and <T> for a time stamp: a copy's line by its decision (the time stamp
+# of the target stands only in the line of a present target), the line of a
+# replacement at restart after it, a component's line around its copy.
+E2E_REPORT_LOG_LINES='
+def copy_line($decision; $e):
+  if $decision == null then empty
+  elif $decision == "kept" then "@28@ \($e.source) <T>  -> \($e.target) <T>"
+  elif $decision == "replaced" or
+       ($decision == "scheduled-at-restart" and ($e | has("target_time")))
+  then "@17@ \($e.source) <T>  -> \($e.target) <T>"
+  else "@17@ \($e.source) <T> -> \($e.target)" end,
+  if $decision == "scheduled-at-restart"
+  then "@17@ System32 \($e.source) -> \($e.target)" else empty end;
+.entries[] as $e
+| if $e.action == "folder-created" then "@16@ \($e.target)"
+  elif $e.action == "copied-whole" then "@17@ \($e.source) \($e.target)"
+  elif $e.action == "merged" then
+    "@19@ @20@\($e.section) @21@\($e.key) @22@\($e.value) -> \($e.target)"
+  elif $e.action == "registered" then
+    "@18@ \($e.target)", copy_line($e.copy; $e), "@18@ \($e.target)"
+  elif $e.action == null then empty
+  else copy_line($e.action; $e) end'
+
+# assert_report_matches_log: the report's exit status is the run's, and its
+# entries are the log's, one for one and in order: the lines of the
+# decisions (pass headings and failure lines left out of the log) are those
+# the entries stand for, and the error numbers of the failed, ignored and
+# aborted entries appear in the log's failure lines in the same order.
+# (A failure that only a message box reports has no log line; these
+# scenarios have none.)
+assert_report_matches_log() {
+  if [[ ! -s "$REPORT" ]]; then
+    fail "no report written to $REPORT"
+    return
+  fi
+  assert_report .exit_status "$E2E_STATUS"
+  local -a want got numbers logged
+  local line n text name
+  # The log is 8-bit text; the report's UTF-8 goes back to Latin-1.
+  mapfile -t want < <(jq -r "$E2E_REPORT_LOG_LINES" "$REPORT" |
+    iconv -f UTF-8 -t LATIN1)
+  for ((n = 0; n < ${#want[@]}; n++)); do
+    line=${want[n]}
+    for text in 16 17 18 19 20 21 22 28; do
+      name=T$text
+      line=${line//@$text@/${!name}}
+    done
+    want[n]=$line
+  done
+  mapfile -t got < <(log_lines | LC_ALL=C grep -avxF -e "$T1" -e "$T2" \
+    -e "$T3" -e "$T29" | LC_ALL=C grep -av -e "^$T14 Number:" \
+    -e "^$T30 Number:" -e "^Fault MoveFileEx File:")
+  n=${#want[@]}
+  ((${#got[@]} > n)) && n=${#got[@]}
+  local i
+  for ((i = 0; i < n; i++)); do
+    if [[ $i -ge ${#want[@]} || $i -ge ${#got[@]} ]] ||
+      ! e2e_line_matches "${got[i]:-}" "${want[i]:-}"; then
+      fail "report entry for log line $((i + 1)): report says [${want[i]:-<end>}], log has [${got[i]:-<end>}]"
+      return
+    fi
+  done
+  mapfile -t numbers < <(jq -r '.entries[] | select(.outcome != "ok")
+    | .error.number' "$REPORT")
+  mapfile -t logged < <(log_lines | LC_ALL=C sed -nE \
+    -e "s/^($T14|$T30) Number:([0-9]+);.*/\2/p" \
+    -e 's/^Fault MoveFileEx File:.* Err\.Nr\.([0-9]+) .*/\1/p')
+  i=0
+  for n in "${numbers[@]}"; do
+    while ((i < ${#logged[@]})) && [[ "${logged[i]}" != "$n" ]]; do
+      i=$((i + 1))
+    done
+    if ((i == ${#logged[@]})); then
+      fail "report: failure $n has no failure line in the log (in order)"
+      return
+    fi
+    i=$((i + 1))
+  done
 }
 
 # Ends the scenario: status 0 when every assertion held.

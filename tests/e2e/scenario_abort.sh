@@ -3,7 +3,8 @@
 # on, Abort stores CancelSP=True in C:\ServicePack.ini, logs text 29 as the
 # last line and ends the program with status 3 before anything else is done.
 # The next start ends at once with status 4, silently; once the latch is set
-# back, the program installs again.
+# back, the program installs again. Every end writes the run report: the
+# entry answered Retry then Ignore, the aborted one, the refused start.
 source "$(dirname "$0")/lib.sh"
 
 e2e_fresh
@@ -22,6 +23,7 @@ drv_install_program
 drv_lock_file "$DRIVE_C/Data/a.txt"
 drv_lock_file "$DRIVE_C/Data/b.txt"
 E2E_ANSWERS="r i a"
+e2e_report_on
 drv_run 2
 drv_unlock_all
 assert_status 3
@@ -35,6 +37,12 @@ $T17 $S\Data\b.txt <T>  -> C:\Data\b.txt <T>
 $T14 Number:70; Description:<*> '$S\Data\b.txt' -> 'C:\Data\b.txt'; Source:<*>
 $T29
 EOF_LOG
+assert_report_matches_log
+assert_report '.entries[] | [.target, .action, .outcome, .error.number,
+  .retries // 0] | join(" ")' 'C:\Data\a.txt replaced ignored 70 1
+C:\Data\b.txt replaced aborted 70 0'
+assert_report '.counts.Standard | [.entries, .ignored, .aborted] | join(" ")' \
+  "2 1 1"
 assert_ini "$DRIVE_C/ServicePack.ini" General CancelSP True
 assert_file_eq "$DRIVE_C/Data/a.txt" "old a"
 assert_file_eq "$DRIVE_C/Data/b.txt" "old b"
@@ -49,6 +57,7 @@ cp "$DRIVE_C/QueltServicePack.log" "$E2E_TMP/log-after-abort"
 E2E_ANSWERS=""
 drv_run 2
 assert_status 4
+assert_report '[.exit_status, (.entries | length), .log] | join(" ")' "4 0 "
 assert_same_file "$DRIVE_C/QueltServicePack.log" "$E2E_TMP/log-after-abort"
 [[ -s "$E2E_TMP/out.txt" ]] && fail "a start with the latch set printed something"
 drv_run
@@ -61,5 +70,12 @@ assert_status 0
 assert_file_eq "$DRIVE_C/Data/a.txt" "a"
 assert_file_eq "$DRIVE_C/Data/c.txt" "c"
 assert_ini "$DRIVE_C/ServicePack.ini" General CancelSP False
+if [[ "$(drv_platform)" == linux ]]; then
+  # The exit button of the interactive mode (the console picks it by "1").
+  E2E_ANSWERS="1"
+  drv_run
+  assert_status 2
+  assert_report '[.exit_status, (.entries | length)] | join(" ")' "2 0"
+fi
 
 e2e_finish

@@ -2,7 +2,8 @@
 # A locked target below a "System32" folder (any letter case): no retry and
 # no question, the log line with " System32 ", and a replacement at the next
 # restart, which drv_restart carries out in the order requested. The same
-# folder's unlocked file is copied at once. Exit status 3010.
+# folder's unlocked file is copied at once. Exit status 3010, and the run
+# report says that a restart is needed.
 source "$(dirname "$0")/lib.sh"
 
 e2e_fresh
@@ -24,6 +25,7 @@ set_mtime "$W/locked.ocx" "2000-01-01 12:00:00"
 drv_install_program
 drv_lock_file "$W/locked.dll"
 drv_lock_file "$W/locked.ocx"
+e2e_report_on
 drv_run 2
 assert_status 3010
 
@@ -39,6 +41,12 @@ $T17 System32 $R\\\$WinDir\$\system32\locked.ocx -> C:\Windows\system32\locked.o
 $T18 C:\Windows\system32\locked.ocx
 $T3
 EOF_LOG
+assert_report_matches_log
+assert_report '.restart_required' true
+assert_report '.entries[] | [.action, .copy // "-", .outcome] | join(" ")' \
+  "new - ok
+scheduled-at-restart - ok
+registered scheduled-at-restart ok"
 assert_file_eq "$W/free.dll" "free new"
 assert_file_eq "$W/locked.dll" "locked old"
 assert_file_eq "$W/locked.ocx" "locked control old"

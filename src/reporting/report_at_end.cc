@@ -1,0 +1,60 @@
+#include "reporting/report_at_end.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <exception>
+#include <ostream>
+
+#include "reporting/run_report_json.h"
+
+namespace rolvex {
+
+std::int64_t SecondsNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+ReportAtEnd::ReportAtEnd(std::string path, const RunReport& report,
+                         ProfileStore& profiles, Window& window,
+                         std::ostream& errors)
+    : path_(std::move(path)),
+      report_(report),
+      profiles_(profiles),
+      window_(window),
+      errors_(errors),
+      started_(SecondsNow()) {}
+
+void ReportAtEnd::Write(int exit_status) {
+  if (path_.empty() || written_) return;
+  written_ = true;
+  // The report must not change how the program ends: whatever fails here is
+  // told on standard error, and the program goes on ending.
+  try {
+    RunReportEnd end;
+    end.exit_status = exit_status;
+    end.service_pack_folder = window_.ProgramDirectory();
+    end.service_pack_version =
+        profiles_.GetString("ServicePack", "Version", "", 255,
+                            end.service_pack_folder + "\\Rolvex.ini");
+    end.started = started_;
+    end.ended = SecondsNow();
+    const std::string problem =
+        WriteFileAtomically(path_, RunReportJson(report_, end));
+    if (!problem.empty()) {
+      errors_ << "rolvex: report not written: " << problem << std::endl;
+    }
+  } catch (const std::exception& failure) {
+    errors_ << "rolvex: report not written: " << failure.what() << std::endl;
+  }
+}
+
+void ReportingWindow::EndProgram(int exit_status) {
+  at_end_.Write(exit_status);
+  inner_.EndProgram(exit_status);
+  // EndProgram does not return; the compiler cannot see that through the
+  // virtual call.
+  std::abort();
+}
+
+}  // namespace rolvex

@@ -1,0 +1,95 @@
+// Writing the run report where the program ends. Every end of the installer
+// goes through Window::EndProgram (the run's end, the exit button, Abort, the
+// cancel latch refusing the start, a failure that escaped), so a window that
+// writes the report first and then ends as the program's own window does
+// covers them all.
+#ifndef ROLVEX_REPORTING_REPORT_AT_END_H_
+#define ROLVEX_REPORTING_REPORT_AT_END_H_
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <utility>
+
+#include "platform/profile_store.h"
+#include "platform/window.h"
+#include "reporting/run_report.h"
+
+namespace rolvex {
+
+// Seconds since 1970-01-01 00:00:00 UTC, now.
+std::int64_t SecondsNow();
+
+class ReportAtEnd {
+ public:
+  // `path` is the report's file (empty: no report is written). The service
+  // pack's folder is the window's ProgramDirectory and its version the
+  // "Version" of section "ServicePack" in its Rolvex.ini, both read at the
+  // end. The run counts as started now.
+  ReportAtEnd(std::string path, const RunReport& report, ProfileStore& profiles,
+              Window& window, std::ostream& errors);
+
+  // Writes the report with `exit_status` once; later calls do nothing. A
+  // report that cannot be written is one line on `errors`. Never throws.
+  void Write(int exit_status);
+
+ private:
+  std::string path_;
+  const RunReport& report_;
+  ProfileStore& profiles_;
+  Window& window_;
+  std::ostream& errors_;
+  std::int64_t started_;
+  bool written_ = false;
+};
+
+// A window that is `inner` in every way, except that ending the program
+// writes the report first.
+class ReportingWindow : public Window {
+ public:
+  ReportingWindow(Window& inner, ReportAtEnd& at_end)
+      : inner_(inner), at_end_(at_end) {}
+
+  Control& control(ControlId id) override { return inner_.control(id); }
+  float Left() override { return inner_.Left(); }
+  float Top() override { return inner_.Top(); }
+  float Width() override { return inner_.Width(); }
+  float Height() override { return inner_.Height(); }
+  void SetLeft(float twips) override { inner_.SetLeft(twips); }
+  void SetTop(float twips) override { inner_.SetTop(twips); }
+  void SetWidth(float twips) override { inner_.SetWidth(twips); }
+  void SetHeight(float twips) override { inner_.SetHeight(twips); }
+  void UseFontOf(ControlId id) override { inner_.UseFontOf(id); }
+  float TextWidth(const std::string& text) override {
+    return inner_.TextWidth(text);
+  }
+  float ScreenWidthTwips() override { return inner_.ScreenWidthTwips(); }
+  float ScreenHeightTwips() override { return inner_.ScreenHeightTwips(); }
+  float TwipsPerPixelX() override { return inner_.TwipsPerPixelX(); }
+  float TwipsPerPixelY() override { return inner_.TwipsPerPixelY(); }
+  void BringToFront() override { inner_.BringToFront(); }
+  void Show() override { inner_.Show(); }
+  void SetTopmostNoActivate(int x, int y, int cx, int cy) override {
+    inner_.SetTopmostNoActivate(x, y, cx, cy);
+  }
+  void DoEvents() override { inner_.DoEvents(); }
+  int MessageBox(const std::string& text, int style,
+                 const std::string& title) override {
+    return inner_.MessageBox(text, style, title);
+  }
+  [[noreturn]] void EndProgram(int exit_status) override;
+  std::string CommandLine() override { return inner_.CommandLine(); }
+  std::string ProgramDirectory() override { return inner_.ProgramDirectory(); }
+  void SetClickHandler(std::function<void(int index)> handler) override {
+    inner_.SetClickHandler(std::move(handler));
+  }
+
+ private:
+  Window& inner_;
+  ReportAtEnd& at_end_;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_REPORTING_REPORT_AT_END_H_

@@ -1,0 +1,144 @@
+#include "reporting/run_report.h"
+
+#include <utility>
+
+namespace rolvex {
+namespace {
+
+ReportEntry EntryOf(const std::string& pass) {
+  ReportEntry entry;
+  entry.pass = pass;
+  return entry;
+}
+
+}  // namespace
+
+const char* ActionName(ReportAction action) {
+  switch (action) {
+    case ReportAction::kNone:
+      return "";
+    case ReportAction::kNew:
+      return "new";
+    case ReportAction::kReplaced:
+      return "replaced";
+    case ReportAction::kKept:
+      return "kept";
+    case ReportAction::kFontReplaced:
+      return "font-replaced";
+    case ReportAction::kFolderCreated:
+      return "folder-created";
+    case ReportAction::kCopiedWhole:
+      return "copied-whole";
+    case ReportAction::kMerged:
+      return "merged";
+    case ReportAction::kRegistered:
+      return "registered";
+    case ReportAction::kScheduledAtRestart:
+      return "scheduled-at-restart";
+  }
+  return "";
+}
+
+const char* OutcomeName(ReportOutcome outcome) {
+  switch (outcome) {
+    case ReportOutcome::kOk:
+      return "ok";
+    case ReportOutcome::kFailed:
+      return "failed";
+    case ReportOutcome::kIgnored:
+      return "ignored";
+    case ReportOutcome::kAborted:
+      return "aborted";
+  }
+  return "";
+}
+
+void RunReport::BeginPass(const std::string& pass) {
+  EndEntry();
+  pass_ = pass;
+}
+
+void RunReport::BeginEntry() {
+  EndEntry();
+  entries_.push_back(EntryOf(pass_));
+  open_ = true;
+  font_deleted_ = false;
+}
+
+void RunReport::SetPlaces(const std::string& source,
+                          const std::string& target) {
+  ReportEntry& entry = Current();
+  entry.source = source;
+  entry.target = target;
+}
+
+void RunReport::EndEntry() {
+  if (!open_) return;
+  open_ = false;
+  const ReportEntry& entry = entries_.back();
+  if (entry.action == ReportAction::kNone &&
+      entry.outcome == ReportOutcome::kOk) {
+    entries_.pop_back();
+  }
+}
+
+void RunReport::SetAction(ReportAction action) {
+  ReportEntry& entry = Current();
+  if (entry.action == ReportAction::kRegistered) {
+    entry.copy = action;
+    return;
+  }
+  if (action == ReportAction::kNew && font_deleted_) {
+    action = ReportAction::kFontReplaced;
+  }
+  entry.action = action;
+}
+
+void RunReport::SetTimes(std::optional<std::int64_t> source_time,
+                         std::optional<std::int64_t> target_time) {
+  ReportEntry& entry = Current();
+  entry.source_time = source_time;
+  entry.target_time = target_time;
+}
+
+void RunReport::NoteFontDeleted() { font_deleted_ = true; }
+
+void RunReport::AddCommand(const std::string& command_line) {
+  Current().commands.push_back(command_line);
+}
+
+void RunReport::AddIniValue(ReportIniValue value) {
+  ReportEntry& entry = Current();
+  if (entry.ini) {
+    // Only the places carry over: the new entry has met no failure yet.
+    ReportEntry next = EntryOf(entry.pass);
+    next.source = entry.source;
+    next.target = entry.target;
+    entries_.push_back(std::move(next));
+  }
+  ReportEntry& written = entries_.back();
+  written.action = ReportAction::kMerged;
+  written.ini = std::move(value);
+}
+
+void RunReport::Fail(const RunError& failure, ReportOutcome outcome) {
+  ReportEntry& entry = Current();
+  if (!entry.error) {
+    entry.error =
+        ReportError{failure.number(), failure.description(), failure.source()};
+  }
+  if (outcome > entry.outcome) entry.outcome = outcome;
+}
+
+void RunReport::NoteRetry() { ++Current().retries; }
+
+ReportEntry& RunReport::Current() {
+  if (!open_) {
+    // A step of the pass outside its entries: it gets an entry of its own,
+    // kept however it ends, since only a failure makes one.
+    entries_.push_back(EntryOf(pass_));
+  }
+  return entries_.back();
+}
+
+}  // namespace rolvex

@@ -1,0 +1,126 @@
+// The run report: what the installer decided and did for each entry of its
+// trees, recorded where the decision is made, for a program to read after
+// the run. The passes feed it through ReportingState::run_report; when that
+// is null nothing is recorded and the run is the same in every other way.
+//
+// Entries are recorded in the order the run handles them. A pass opens one
+// entry per tree entry (BeginEntry), the procedures below it fill in the
+// current one, and EndEntry drops it again when nothing happened to it (an
+// existing folder). An entry the program ends inside (Abort) stays as it is.
+#ifndef ROLVEX_REPORTING_RUN_REPORT_H_
+#define ROLVEX_REPORTING_RUN_REPORT_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/run_error.h"
+
+namespace rolvex {
+
+enum class ReportAction {
+  kNone,  // a failure of the pass outside its entries (its tree's listing)
+  kNew,
+  kReplaced,
+  kKept,
+  kFontReplaced,
+  kFolderCreated,
+  kCopiedWhole,
+  kMerged,
+  kRegistered,
+  kScheduledAtRestart,
+};
+
+// In rising order of weight: an entry's outcome is the weightiest it met.
+enum class ReportOutcome { kOk, kFailed, kIgnored, kAborted };
+
+// The names the report uses ("font-replaced", "ignored"); "" for kNone.
+const char* ActionName(ReportAction action);
+const char* OutcomeName(ReportOutcome outcome);
+
+struct ReportError {
+  int number = 0;
+  std::string description;
+  std::string source;
+};
+
+// One ini entry written into an existing file.
+struct ReportIniValue {
+  std::string section;
+  std::string key;
+  std::optional<std::string> old_value;  // none when the key was missing
+  std::string value;                     // as the log shows it
+};
+
+struct ReportEntry {
+  std::string pass;  // "Standard", "Register" or "Ini"
+  std::string source;
+  std::string target;
+  ReportAction action = ReportAction::kNone;
+  // Register entries: the dated copy's decision (new, replaced, kept or
+  // scheduled-at-restart) and the command lines started, in order.
+  ReportAction copy = ReportAction::kNone;
+  std::vector<std::string> commands;
+  // Dated copies: the time stamps compared, when they could be read.
+  std::optional<std::int64_t> source_time;
+  std::optional<std::int64_t> target_time;
+  std::optional<ReportIniValue> ini;
+  ReportOutcome outcome = ReportOutcome::kOk;
+  // The entry's first failure; later ones only raise the outcome.
+  std::optional<ReportError> error;
+  // How often the operator answered Retry.
+  int retries = 0;
+};
+
+class RunReport {
+ public:
+  // The pass whose entries follow.
+  void BeginPass(const std::string& pass);
+  // Opens the entry the pass handles next; its places follow with SetPlaces.
+  void BeginEntry();
+  void SetPlaces(const std::string& source, const std::string& target);
+  // Closes the current entry; it is dropped when it has no action and met no
+  // failure.
+  void EndEntry();
+
+  // The decision about the current entry. A copy decision on a registered
+  // component goes to its `copy`; "new" after the font's deletion is
+  // "font-replaced".
+  void SetAction(ReportAction action);
+  void SetTimes(std::optional<std::int64_t> source_time,
+                std::optional<std::int64_t> target_time);
+  void NoteFontDeleted();
+  void AddCommand(const std::string& command_line);
+  // An ini entry written: the first fills the current entry (action merged),
+  // every further one is an entry of its own with the same places.
+  void AddIniValue(ReportIniValue value);
+
+  // A failure on the current entry; without one open, an entry of the pass
+  // with no action is made for it.
+  void Fail(const RunError& failure,
+            ReportOutcome outcome = ReportOutcome::kFailed);
+  void NoteRetry();
+  void NoteRestartRequired() { restart_required_ = true; }
+
+  // The log file's path once start-up has resolved it.
+  void SetLogPath(const std::string& path) { log_path_ = path; }
+
+  const std::vector<ReportEntry>& entries() const { return entries_; }
+  bool restart_required() const { return restart_required_; }
+  const std::string& log_path() const { return log_path_; }
+
+ private:
+  ReportEntry& Current();
+
+  std::vector<ReportEntry> entries_;
+  std::string pass_;
+  bool open_ = false;
+  bool font_deleted_ = false;
+  bool restart_required_ = false;
+  std::string log_path_;
+};
+
+}  // namespace rolvex
+
+#endif  // ROLVEX_REPORTING_RUN_REPORT_H_

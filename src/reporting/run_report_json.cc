@@ -1,0 +1,234 @@
+#include "reporting/run_report_json.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <system_error>
+
+namespace rolvex {
+namespace {
+
+using nlohmann::ordered_json;
+
+const char* const kPasses[] = {"Standard", "Register", "Ini"};
+const ReportOutcome kOutcomes[] = {ReportOutcome::kOk, ReportOutcome::kFailed,
+                                   ReportOutcome::kIgnored,
+                                   ReportOutcome::kAborted};
+
+bool IsUtf8(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    int follow = 0;
+    if (lead < 0x80) {
+      follow = 0;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      follow = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      follow = 2;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      follow = 3;
+    } else {
+      return false;
+    }
+    if (i + follow >= text.size() && follow > 0) return false;
+    for (int k = 1; k <= follow; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+        return false;
+      }
+    }
+    // Overlong three- and four-byte forms, surrogates, beyond U+10FFFF.
+    if (follow >= 2) {
+      const unsigned char second = static_cast<unsigned char>(text[i + 1]);
+      if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+          (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
+        return false;
+      }
+    }
+    i += follow + 1;
+  }
+  return true;
+}
+
+std::string Utf8(const std::string& text) {
+  if (IsUtf8(text)) return text;
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return out;
+}
+
+ordered_json TextOrNull(const std::string& text) {
+  return text.empty() ? ordered_json(nullptr) : ordered_json(Utf8(text));
+}
+
+ordered_json ActionOrNull(ReportAction action) {
+  return action == ReportAction::kNone ? ordered_json(nullptr)
+                                       : ordered_json(ActionName(action));
+}
+
+ordered_json EntryJson(const ReportEntry& entry) {
+  ordered_json out;
+  out["pass"] = entry.pass;
+  out["source"] = TextOrNull(entry.source);
+  out["target"] = TextOrNull(entry.target);
+  out["action"] = ActionOrNull(entry.action);
+  out["outcome"] = OutcomeName(entry.outcome);
+  if (entry.copy != ReportAction::kNone) out["copy"] = ActionName(entry.copy);
+  if (!entry.commands.empty()) {
+    ordered_json commands = ordered_json::array();
+    for (const std::string& line : entry.commands)
+      commands.push_back(Utf8(line));
+    out["commands"] = commands;
+  }
+  if (entry.source_time) out["source_time"] = IsoUtc(*entry.source_time);
+  if (entry.target_time) out["target_time"] = IsoUtc(*entry.target_time);
+  if (entry.ini) {
+    out["section"] = Utf8(entry.ini->section);
+    out["key"] = Utf8(entry.ini->key);
+    out["old_value"] = entry.ini->old_value
+                           ? ordered_json(Utf8(*entry.ini->old_value))
+                           : ordered_json(nullptr);
+    out["value"] = Utf8(entry.ini->value);
+  }
+  if (entry.error) {
+    out["error"] = {{"number", entry.error->number},
+                    {"description", Utf8(entry.error->description)},
+                    {"source", Utf8(entry.error->source)}};
+  }
+  if (entry.retries > 0) out["retries"] = entry.retries;
+  return out;
+}
+
+// Entries and outcomes of one pass (or of all), and how often each action
+// was taken.
+struct Tally {
+  int entries = 0;
+  int outcomes[4] = {};
+  ordered_json actions = ordered_json::object();
+
+  void Add(const ReportEntry& entry) {
+    ++entries;
+    ++outcomes[static_cast<int>(entry.outcome)];
+    if (entry.action == ReportAction::kNone) return;
+    const char* name = ActionName(entry.action);
+    actions[name] = actions.value(name, 0) + 1;
+  }
+
+  ordered_json Json() const {
+    ordered_json out;
+    out["entries"] = entries;
+    for (ReportOutcome outcome : kOutcomes) {
+      out[OutcomeName(outcome)] = outcomes[static_cast<int>(outcome)];
+    }
+    out["actions"] = actions;
+    return out;
+  }
+};
+
+ordered_json CountsJson(const RunReport& report) {
+  Tally passes[3];
+  Tally total;
+  for (const ReportEntry& entry : report.entries()) {
+    for (int i = 0; i < 3; ++i) {
+      if (entry.pass == kPasses[i]) passes[i].Add(entry);
+    }
+    total.Add(entry);
+  }
+  ordered_json out;
+  for (int i = 0; i < 3; ++i) out[kPasses[i]] = passes[i].Json();
+  out["total"] = total.Json();
+  return out;
+}
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian calendar).
+void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t doe = days - era * 146097;
+  const std::int64_t yoe =
+      (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+}  // namespace
+
+std::string IsoUtc(std::int64_t time) {
+  std::int64_t days = time / 86400;
+  std::int64_t seconds = time % 86400;
+  if (seconds < 0) {
+    seconds += 86400;
+    --days;
+  }
+  int year = 0, month = 0, day = 0;
+  CivilFromDays(days, year, month, day);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", year,
+                month, day, static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60));
+  return text;
+}
+
+std::string RunReportJson(const RunReport& report, const RunReportEnd& end) {
+  ordered_json out;
+  out["format"] = 1;
+  out["preview"] = end.preview;
+  out["exit_status"] = end.exit_status;
+  out["restart_required"] = report.restart_required();
+  out["service_pack"] = {{"folder", Utf8(end.service_pack_folder)},
+                         {"version", Utf8(end.service_pack_version)}};
+  out["started"] = IsoUtc(end.started);
+  out["ended"] = IsoUtc(end.ended);
+  out["log"] = TextOrNull(report.log_path());
+  out["counts"] = CountsJson(report);
+  ordered_json entries = ordered_json::array();
+  for (const ReportEntry& entry : report.entries()) {
+    entries.push_back(EntryJson(entry));
+  }
+  out["entries"] = entries;
+  return out.dump(2) + "\n";
+}
+
+std::string WriteFileAtomically(const std::string& path,
+                                const std::string& text) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  fs::path temporary = target;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return "cannot create " + temporary.string();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      return "cannot write " + temporary.string();
+    }
+  }
+  std::error_code error;
+  fs::rename(temporary, target, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return "cannot rename " + temporary.string() + " to " + path + ": " +
+           error.message();
+  }
+  return "";
+}
+
+}  // namespace rolvex
