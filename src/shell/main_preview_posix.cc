@@ -3,10 +3,14 @@
 // without changing anything. The real start-up and installation run over
 // dry-run parts on the POSIX backends; see shell/preview.h.
 //
+// With --json FILE the plan is also written to FILE (a host path) in the run
+// report's format; that file is the only one the preview writes.
+//
 // A prefix without drives is not made (the installer would make it): the
-// preview then ends with status 2, as for a bad command line or a missing
-// FOLDER. The other statuses are those of shell/preview.h; 3010 arrives as
-// 194, its low 8 bits, as it does from rolvex.
+// preview then ends with status 2, as for a bad command line, a missing
+// FOLDER or a report that cannot be written. The other statuses are those
+// of shell/preview.h; 3010 arrives as 194, its low 8 bits, as it does from
+// rolvex.
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +30,7 @@
 #include "platform/posix/posix_program_folder.h"
 #include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
+#include "reporting/run_report_json.h"
 #include "shell/preview.h"
 
 namespace rolvex {
@@ -78,7 +83,15 @@ int Preview(const PreviewArguments& arguments, const char* argv0) {
   const PreviewOutcome outcome =
       RunPreview(PreviewSources{files, profiles, environment, clock, probe},
                  program_dir, std::cerr);
-  WritePreview(outcome, std::cout);
+  WritePreview(outcome, clock, std::cout);
+  if (!arguments.json_file.empty()) {
+    const std::string problem =
+        WriteFileAtomically(arguments.json_file, PreviewJson(outcome));
+    if (!problem.empty()) {
+      std::cerr << "rolvex-preview: report not written: " << problem << '\n';
+      return kPreviewNotRun;
+    }
+  }
   return outcome.exit_status;
 }
 

@@ -2,7 +2,9 @@
 // PC, shown on the console without changing anything. The real start-up and
 // installation run over dry-run parts on the Win32 backends; see
 // shell/preview.h for the output and the exit statuses (2: the preview could
-// not run, for a bad command line or a missing FOLDER).
+// not run, for a bad command line, a missing FOLDER or a report that cannot
+// be written). With --json FILE the plan is also written to FILE in the run
+// report's format; that file is the only one the preview writes.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -16,6 +18,7 @@
 #include "platform/win32/win32_file_probe.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_profile_store.h"
+#include "reporting/run_report_json.h"
 #include "shell/preview.h"
 
 namespace rolvex {
@@ -55,7 +58,15 @@ int Preview(const PreviewArguments& arguments) {
   const PreviewOutcome outcome =
       RunPreview(PreviewSources{files, profiles, environment, clock, probe},
                  program_dir, std::cerr);
-  WritePreview(outcome, std::cout);
+  WritePreview(outcome, clock, std::cout);
+  if (!arguments.json_file.empty()) {
+    const std::string problem =
+        WriteFileAtomically(arguments.json_file, PreviewJson(outcome));
+    if (!problem.empty()) {
+      std::cerr << "RolvexPreview: report not written: " << problem << '\n';
+      return kPreviewNotRun;
+    }
+  }
   return outcome.exit_status;
 }
 

@@ -4,6 +4,8 @@
 
 #include "platform/exit_status.h"
 #include "platform/run_error.h"
+#include "reporting/report_at_end.h"
+#include "reporting/run_report_json.h"
 #include "shell/installer.h"
 #include "shell/preview_summary.h"
 #include "shell/startup.h"
@@ -23,6 +25,9 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
                                     processes, restarts, window, clock});
 
   PreviewOutcome outcome;
+  outcome.program_dir = program_dir;
+  outcome.started = SecondsNow();
+  installer.run_report = &outcome.report;
   // Mode "2" ends the program inside the load event; should it return, the
   // run has ended without a word, as a completed one does.
   outcome.exit_status = kExitCompleted;
@@ -41,6 +46,12 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
     outcome.exit_status = kExitFailure;
   }
 
+  installer.run_report = nullptr;
+  outcome.ended = SecondsNow();
+  // Read as the run's own report reads it at the end, after the run's
+  // writes (a pack that installs its own Rolvex.ini).
+  outcome.version = profiles.GetString("ServicePack", "Version", "", 255,
+                                       program_dir + "\\Rolvex.ini");
   outcome.log_file = installer.log_file_path;
   if (!outcome.log_file.empty()) {
     outcome.log_lines = files.LinesAppendedTo(outcome.log_file);
@@ -80,11 +91,23 @@ PreviewArguments ParsePreviewArguments(const std::vector<std::string>& words) {
   return arguments;
 }
 
-void WritePreview(const PreviewOutcome& outcome, std::ostream& out) {
+void WritePreview(const PreviewOutcome& outcome, Clock& clock,
+                  std::ostream& out) {
   for (const std::string& line : outcome.log_lines) out << line << '\n';
   out << kPreviewSummaryHeading << '\n';
-  WritePreviewSummary(outcome, out);
+  WritePreviewSummary(outcome, clock, out);
   out.flush();
+}
+
+std::string PreviewJson(const PreviewOutcome& outcome) {
+  RunReportEnd end;
+  end.exit_status = outcome.exit_status;
+  end.service_pack_folder = outcome.program_dir;
+  end.service_pack_version = outcome.version;
+  end.started = outcome.started;
+  end.ended = outcome.ended;
+  end.preview = true;
+  return RunReportJson(outcome.report, end);
 }
 
 }  // namespace rolvex

@@ -15,6 +15,7 @@
 #include "platform/dry_run/preview_window.h"
 #include "platform/dry_run/recording_parts.h"
 #include "platform/environment.h"
+#include "reporting/run_report.h"
 
 namespace rolvex {
 
@@ -32,6 +33,13 @@ struct PreviewOutcome {
   // How the run would end: 0, 1 (failures foreseen), 3010 (a restart would
   // be needed) or 4 (the cancel latch is set: nothing would run).
   int exit_status = 0;
+  // The run report the installer's own decisions were recorded in, entry
+  // by entry, exactly as a real run records them.
+  RunReport report;
+  std::string program_dir;
+  std::string version;  // of the service pack, from its Rolvex.ini
+  std::int64_t started = 0;
+  std::int64_t ended = 0;
   std::string log_file;
   // The lines the run would append to its log, in order.
   std::vector<std::string> log_lines;
@@ -51,8 +59,13 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
                           const std::string& program_dir, std::ostream& errors);
 
 // Standard output of the preview: the log lines, each on a line of its own,
-// then the summary, which starts with the line kPreviewSummaryHeading.
-void WritePreview(const PreviewOutcome& outcome, std::ostream& out);
+// then the summary, which starts with the line kPreviewSummaryHeading. Time
+// stamps are shown by `clock`.
+void WritePreview(const PreviewOutcome& outcome, Clock& clock,
+                  std::ostream& out);
+
+// The preview in the run report's JSON format, marked "preview": true.
+std::string PreviewJson(const PreviewOutcome& outcome);
 
 inline constexpr char kPreviewSummaryHeading[] = "=== Preview summary ===";
 

@@ -12,12 +12,18 @@ namespace rolvex {
 // What the exit status of a preview says, in a few words.
 std::string PreviewStatusMeaning(int exit_status);
 
-// Writes, each under a heading of its own and only when there is something:
-// the questions the run would ask (answered Ignore), the folders it would
-// create, the files it would copy or delete, the ini entries it would write,
-// the command lines it would start, the replacements it would ask for at
-// the next restart; then the totals and the exit status.
-void WritePreviewSummary(const PreviewOutcome& outcome, std::ostream& out);
+// Writes, from the run report's entries, each group under a heading of its
+// own and only when it has entries: the message boxes the run would show
+// (a question marked "would ask"); per file its decision (new, replaced and
+// kept with both time stamps, font replaced, replaced at the next restart);
+// per folder that it would be created; per ini entry added, changed (old ->
+// new value) or unchanged, and the files copied whole; per component its
+// copy and the unregister and register command lines. An entry that would
+// fail says so with the error's number and description. Then the
+// replacements asked for at the next restart, the totals per pass and
+// action, and the exit status. Time stamps are shown by `clock`.
+void WritePreviewSummary(const PreviewOutcome& outcome, Clock& clock,
+                         std::ostream& out);
 
 }  // namespace rolvex
 

@@ -35,7 +35,8 @@
 #   drv_preview
 #       Runs the preview program for the installed program's folder, as
 #       drv_run runs the program: its standard output goes to
-#       $E2E_TMP/preview.txt; sets E2E_PREVIEW_STATUS.
+#       $E2E_TMP/preview.txt; sets E2E_PREVIEW_STATUS. With E2E_PREVIEW_JSON
+#       set to a host file, the preview also writes its plan there (--json).
 #   drv_preview_root
 #       Prints the host folder a preview must leave exactly as it was.
 # Optional, with a default here:
@@ -526,6 +527,22 @@ assert_preview_exact() {
     fail "the preview's log differs from the run's (< preview, > run):
 $(head -20 <<<"$diff")"
   fi
+}
+
+# assert_preview_report_is_run_report: the preview's plan ($E2E_PREVIEW_JSON)
+# is the run's own report ($REPORT) but for the times and the preview mark.
+assert_preview_report_is_run_report() {
+  local want got file
+  for file in "$REPORT" "$E2E_PREVIEW_JSON"; do
+    jq -e . "$file" >/dev/null 2>&1 || { fail "no readable report $file"; return; }
+  done
+  want=$(jq -S 'del(.started, .ended, .preview)' "$REPORT" 2>&1)
+  got=$(jq -S 'del(.started, .ended, .preview)' "$E2E_PREVIEW_JSON" 2>&1)
+  [[ "$got" == "$want" ]] ||
+    fail "the preview's report differs from the run's:
+$(diff <(echo "$got") <(echo "$want") | head -20)"
+  [[ "$(jq .preview "$E2E_PREVIEW_JSON" 2>&1)" == true ]] ||
+    fail "the preview's report is not marked \"preview\": true"
 }
 
 # With E2E_PREVIEW set, every unattended run of every scenario is previewed

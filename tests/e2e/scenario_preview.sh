@@ -2,7 +2,8 @@
 # The preview: on the example service pack it changes nothing and predicts
 # the first run (folders, copies, registrations, merges) and the second
 # (kept files, the font replaced again) line for line, with the run's exit
-# status. With files in use it foresees the question (answered Ignore, marked
+# status; its --json plan is the first run's own report, marked as a
+# preview. With files in use it foresees the question (answered Ignore, marked
 # "would ask") and the replacement below System32 at the next restart; with
 # the cancel latch set it foresees that nothing would run.
 source "$(dirname "$0")/lib.sh"
@@ -12,9 +13,12 @@ cp -a "$E2E_REPO/examples/servicepack/." "$SP/"
 mkdir -p "$DRIVE_C/Windows/Fonts"
 crlf "[Allgemein]" "Version=3.1.0" "Maschine=M-4711" | put "$DRIVE_C/Windows/Quelt.ini"
 drv_install_program
+e2e_report_on
+E2E_PREVIEW_JSON=$E2E_TMP/preview.json
 
 assert_preview_exact 2
 assert_status 0
+assert_preview_report_is_run_report
 preview_text | LC_ALL=C grep -ax "Exit status: 0 .*" >/dev/null ||
   fail "the summary lacks the exit status"
 assert_preview_exact 2
@@ -52,6 +56,7 @@ if [[ "$(drv_platform)" == linux ]]; then
   E2E_ANSWERS="i"
   assert_preview_exact 2
   assert_status 1
+  assert_preview_report_is_run_report
 fi
 drv_unlock_all
 
