@@ -56,7 +56,6 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
   if (!outcome.log_file.empty()) {
     outcome.log_lines = files.LinesAppendedTo(outcome.log_file);
   }
-  outcome.file_changes = files.changes();
   outcome.ini_writes = profiles.writes();
   outcome.command_lines = processes.command_lines();
   outcome.restart_requests = restarts.requests();

@@ -4,6 +4,7 @@
 #ifndef ROLVEX_SHELL_PREVIEW_H_
 #define ROLVEX_SHELL_PREVIEW_H_
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,7 +44,6 @@ struct PreviewOutcome {
   std::string log_file;
   // The lines the run would append to its log, in order.
   std::vector<std::string> log_lines;
-  std::vector<FileChange> file_changes;
   std::vector<ProfileWrite> ini_writes;
   std::vector<std::string> command_lines;
   std::vector<RestartRequest> restart_requests;

@@ -306,8 +306,7 @@ void DryRunFileSystem::AppendLine(const std::string& path,
     }
   } else {
     RequireParentFolder(path);
-    NoteWritten(path);
-    changes_.pop_back();  // the line itself is the change
+    MakeEmptyFile(path);
   }
   changes_.push_back({FileChange::Kind::kLineAppended, path, line, 0});
 }
@@ -343,14 +342,16 @@ std::optional<std::string> DryRunFileSystem::ContentOf(
   return entry.content_of;
 }
 
+void DryRunFileSystem::MakeEmptyFile(const std::string& path) {
+  Entry& made = Materialize(path);
+  made = Entry();
+  made.exists = true;
+  made.name = LastComponent(path);
+  made.time_known = true;
+}
+
 void DryRunFileSystem::NoteWritten(const std::string& path) {
-  if (!Lookup(path).exists) {
-    Entry& made = Materialize(path);
-    made = Entry();
-    made.exists = true;
-    made.name = LastComponent(path);
-    made.time_known = true;
-  }
+  if (!Lookup(path).exists) MakeEmptyFile(path);
   changes_.push_back({FileChange::Kind::kFileWritten, path, "", 0});
 }
 

@@ -105,6 +105,8 @@ class DryRunFileSystem : public FileSystem {
   // The recorded entry of `path`, made from the real state when missing.
   Entry& Materialize(const std::string& path);
   void RequireParentFolder(const std::string& path);
+  // Records a new file without content of the PC (a log or ini file).
+  void MakeEmptyFile(const std::string& path);
   bool HasRecordedChild(const std::string& folder_key) const;
   std::vector<std::string> Search(const std::string& path, int mask);
   std::vector<std::string> RealNames(const std::string& path, int mask);
