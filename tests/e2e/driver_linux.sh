@@ -94,3 +94,23 @@ drv_restart() {
   drv_unlock_all
   ROLVEX_PREFIX="$PREFIX" "$ROLVEX_RESTART_BIN" 2>"$E2E_TMP/restart-err.txt"
 }
+
+# ------------------------------------------------------------------ preview
+# rolvex-preview for the installed program's folder, in the same surroundings
+# as drv_run. Nothing of the PC is below $PREFIX but the drives, so the whole
+# prefix is what must stay as it was.
+ROLVEX_PREVIEW_BIN=${ROLVEX_PREVIEW_BIN:-$(dirname "$ROLVEX_BIN")/rolvex-preview}
+drv_preview_root() { echo "$PREFIX"; }
+drv_preview() {
+  E2E_PREVIEW_STATUS=0
+  local json=()
+  [[ -n "${E2E_PREVIEW_JSON:-}" ]] && json=(--json "$E2E_PREVIEW_JSON")
+  (cd "$(dirname "$E2E_PROGRAM")" &&
+    exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
+      PATH="$E2E_REPO/tools/regsvr32:$PATH" \
+      timeout -k 5 120 "$ROLVEX_PREVIEW_BIN" "$(dirname "$E2E_PROGRAM")" "${json[@]}") \
+    </dev/null >"$E2E_TMP/preview.txt" 2>"$E2E_TMP/preview-err.txt" ||
+    E2E_PREVIEW_STATUS=$?
+  [[ $E2E_PREVIEW_STATUS == 194 ]] && E2E_PREVIEW_STATUS=3010
+  return 0
+}

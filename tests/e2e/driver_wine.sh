@@ -272,3 +272,26 @@ e2e_wine_exit() {
   e2e_cleanup
 }
 trap e2e_wine_exit EXIT
+
+# ------------------------------------------------------------------ preview
+# RolvexPreview.exe for the installed program's folder, started as drv_run
+# starts the program. Wine keeps its own bookkeeping (registry files, the
+# server's state) in the prefix whatever program runs, so what must stay as
+# it was is drive C:.
+ROLVEX_PREVIEW_EXE=${ROLVEX_PREVIEW_EXE:-$(dirname "$ROLVEX_EXE")/RolvexPreview.exe}
+drv_preview_root() { echo "$DRIVE_C"; }
+drv_preview() {
+  E2E_PREVIEW_STATUS=0
+  local regsvr32_log json=()
+  regsvr32_log=$(e2e_wine_path "$REGSVR32_LOG")
+  [[ -n "${E2E_PREVIEW_JSON:-}" ]] &&
+    json=(--json "$(e2e_wine_path "$E2E_PREVIEW_JSON")")
+  (cd "$E2E_WINE_CWD" &&
+    exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" \
+      timeout -s KILL 120 wine "$ROLVEX_PREVIEW_EXE" "${E2E_PROGRAM_WIN%\\*}" \
+      "${json[@]}") \
+    </dev/null >"$E2E_TMP/preview.txt" 2>"$E2E_TMP/preview-err.txt" ||
+    E2E_PREVIEW_STATUS=$?
+  [[ $E2E_PREVIEW_STATUS == 194 ]] && E2E_PREVIEW_STATUS=3010
+  return 0
+}

@@ -32,6 +32,13 @@
 #   drv_platform
 #       Prints "linux" or "wine". A scenario may skip a check on one
 #       platform, with a comment saying why.
+#   drv_preview
+#       Runs the preview program for the installed program's folder, as
+#       drv_run runs the program: its standard output goes to
+#       $E2E_TMP/preview.txt; sets E2E_PREVIEW_STATUS. With E2E_PREVIEW_JSON
+#       set to a host file, the preview also writes its plan there (--json).
+#   drv_preview_root
+#       Prints the host folder a preview must leave exactly as it was.
 # Optional, with a default here:
 #   drv_program_path HOSTPATH
 #       Prints the path by which the program names that host file (Wine:
@@ -470,3 +477,95 @@ e2e_finish() {
   sed 's/^/    | /' "$E2E_TMP/out.txt" 2>/dev/null | head -40 >&2
   exit 1
 }
+
+# ---------------------------------------------------------------- preview
+
+# e2e_snapshot FOLDER: every entry below FOLDER with its type, size, mode,
+# modification and change times and link target, then the contents'
+# checksums and the extended attributes. (Access times are left out: the
+# preview reads the pack's files, as the run does.)
+e2e_snapshot() {
+  (
+    cd "$1" || exit 1
+    find . -printf '%p %y %s %m %T@ %C@ %l\n' | LC_ALL=C sort
+    find . -type f -print0 | LC_ALL=C sort -z | xargs -0 -r md5sum
+    getfattr -R -h -d -m - . 2>/dev/null
+  )
+}
+
+# The last preview's standard output without CR (the Windows console
+# program writes CR LF), and the log lines it predicted (the output before
+# the summary).
+preview_text() { tr -d '\r' <"$E2E_TMP/preview.txt"; }
+preview_log_lines() { preview_text | sed '/^=== Preview summary ===$/,$d'; }
+
+# e2e_preview: runs the preview and fails the scenario when it changed
+# anything below drv_preview_root.
+e2e_preview() {
+  local root
+  root=$(drv_preview_root)
+  e2e_snapshot "$root" >"$E2E_TMP/snapshot-before.txt"
+  drv_preview
+  e2e_snapshot "$root" >"$E2E_TMP/snapshot-after.txt"
+  if ! cmp -s "$E2E_TMP/snapshot-before.txt" "$E2E_TMP/snapshot-after.txt"; then
+    fail "the preview changed the PC:
+$(diff "$E2E_TMP/snapshot-before.txt" "$E2E_TMP/snapshot-after.txt" | head -20)"
+  fi
+}
+
+# assert_preview_exact ARGS...: previews, then runs the program with ARGS;
+# the preview must have changed nothing, must foresee the run's exit status
+# and must have predicted, line for line, what the run appended to the log.
+assert_preview_exact() {
+  local before
+  e2e_preview
+  before=$(log_lines 2>/dev/null | wc -l)
+  drv_run "$@"
+  assert_status "$E2E_PREVIEW_STATUS" "as the preview foresaw"
+  local diff
+  if ! diff=$(diff <(preview_log_lines) <(log_lines | tail -n +$((before + 1)))); then
+    fail "the preview's log differs from the run's (< preview, > run):
+$(head -20 <<<"$diff")"
+  fi
+}
+
+# assert_preview_report_is_run_report: the preview's plan ($E2E_PREVIEW_JSON)
+# is the run's own report ($REPORT) but for the times and the preview mark.
+assert_preview_report_is_run_report() {
+  local want got file
+  for file in "$REPORT" "$E2E_PREVIEW_JSON"; do
+    jq -e . "$file" >/dev/null 2>&1 || { fail "no readable report $file"; return; }
+  done
+  want=$(jq -S 'del(.started, .ended, .preview)' "$REPORT" 2>&1)
+  got=$(jq -S 'del(.started, .ended, .preview)' "$E2E_PREVIEW_JSON" 2>&1)
+  [[ "$got" == "$want" ]] ||
+    fail "the preview's report differs from the run's:
+$(diff <(echo "$got") <(echo "$want") | head -20)"
+  [[ "$(jq .preview "$E2E_PREVIEW_JSON" 2>&1)" == true ]] ||
+    fail "the preview's report is not marked \"preview\": true"
+}
+
+# With E2E_PREVIEW set, every unattended run of every scenario is previewed
+# first, and the preview must change nothing. A run that completes without a
+# failure (status 0 or 3010) must also have been foreseen exactly.
+if [[ -n "${E2E_PREVIEW:-}" ]]; then
+  eval "e2e_unpreviewed_run() $(declare -f drv_run | tail -n +2)"
+  drv_run() {
+    if [[ "${1:-}" != 1 && "${1:-}" != 2 ]]; then
+      e2e_unpreviewed_run "$@"
+      return
+    fi
+    local before
+    e2e_preview
+    before=$(log_lines 2>/dev/null | wc -l)
+    e2e_unpreviewed_run "$@"
+    if [[ $E2E_STATUS == 0 || $E2E_STATUS == 3010 ]]; then
+      [[ $E2E_PREVIEW_STATUS == "$E2E_STATUS" ]] ||
+        fail "preview foresaw status $E2E_PREVIEW_STATUS, the run ended $E2E_STATUS"
+      diff <(preview_log_lines) <(log_lines | tail -n +$((before + 1))) \
+        >"$E2E_TMP/preview-diff.txt" ||
+        fail "the preview's log differs from the run's:
+$(head -20 "$E2E_TMP/preview-diff.txt")"
+    fi
+  }
+fi
