@@ -10,6 +10,8 @@ packages=(
   wine wine64
   xvfb xauth xdotool imagemagick x11-utils
   attr fonts-dejavu-core locales
+  # The fuzz targets (libFuzzer and the sanitizer runtimes come with clang).
+  clang libclang-rt-dev
 )
 # The run report: its JSON library (header-only, also for the cross build),
 # and jq for the end-to-end checks that read it.
