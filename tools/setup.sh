@@ -12,6 +12,9 @@ packages=(
   attr fonts-dejavu-core locales
 )
 
+# The benchmark (bench/run.sh) times its reference commands with these.
+packages+=(rsync time bc)
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" ||
