@@ -53,11 +53,13 @@ measure() {
     "$prepare"
     rm -f "$W/rss"
     start=$EPOCHREALTIME
-    "$@" </dev/null >/dev/null 2>"$W/stderr" || {
-      echo "bench: '$*' failed:" >&2
-      cat "$W/stderr" >&2
+    local status=0
+    "$@" </dev/null >"$W/stdout" 2>"$W/stderr" || status=$?
+    if ((status != 0)); then
+      echo "bench: '$*' ended with status $status:" >&2
+      tail -n 5 "$W/stdout" "$W/stderr" >&2
       exit 1
-    }
+    fi
     end=$EPOCHREALTIME
     times+=("$(echo "$end - $start" | bc -l)")
     if [[ -s "$W/rss" ]]; then
