@@ -79,5 +79,8 @@ verdict() { # VALUE LIMIT: met when VALUE <= LIMIT
 }
 
 ROWS=()
-row() { ROWS+=("| $1 | $2 | $3 | $4 | $5 | $6 | $7 |"); }
+row() {
+  ROWS+=("| $1 | $2 | $3 | $4 | $5 | $6 | $7 |")
+  echo "${ROWS[-1]}" >&2 # at once, so that a stopped run keeps its rows
+}
 
