@@ -18,8 +18,13 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=${BENCH_WINEPREFIX:-/tmp/rolvex-bench-wine-$(id -u)}
 if [[ ! -e "$WINEPREFIX/.bench-ready" ]]; then
   rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  # wineboot's status says little; the system folder says whether it worked.
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+  if [[ ! -d "$WINEPREFIX/drive_c/windows/system32" ]]; then
+    echo "bench: wineboot could not make $WINEPREFIX" >&2
+    exit 1
+  fi
   touch "$WINEPREFIX/.bench-ready"
 fi
 # One server for all runs, so that each run pays for the program, not for
