@@ -17,6 +17,9 @@ packages=(
 # and jq for the end-to-end checks that read it.
 packages+=(nlohmann-json3-dev jq)
 
+# The benchmark (bench/run.sh) times its reference commands with these.
+packages+=(rsync time bc)
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" ||

@@ -147,6 +147,8 @@ void RunPass(PassState& state, const std::string& tree,
     context.index = 0;
     SetBalkenVisible(context, false);
   }
+  // What the pass copied reaches the disk together, once.
+  state.files.Flush();
 }
 
 }  // namespace rolvex

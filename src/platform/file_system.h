@@ -104,6 +104,13 @@ class FileSystem {
   // Opens a text file for item reading; throws 53 when missing, 70 when it
   // cannot be read.
   virtual std::unique_ptr<ItemReader> OpenForInput(const std::string& path) = 0;
+
+  // Makes every file that FileCopy wrote since the last Flush durable: on
+  // the disk, so that it survives a power failure (a copy is complete and
+  // atomic when FileCopy returns, durable or not). The passes call it once at
+  // their end. Never throws. The default has nothing to flush: a backend
+  // whose copies are as durable as the platform makes them when they return.
+  virtual void Flush() {}
 };
 
 }  // namespace rolvex

@@ -36,6 +36,7 @@ class FaultyFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
+  void Flush() override { inner_.Flush(); }
 
   // Throws when a rule for `op` matches `path`. Public for the reader.
   void Check(const std::string& op, const std::string& path);

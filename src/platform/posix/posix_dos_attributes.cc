@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -56,13 +57,24 @@ int ReadDosAttrib(const std::string& host_path) {
 }
 
 int WriteDosAttrib(const std::string& host_path, int bits) {
+  // A read first: storing what is stored already would still be a write to
+  // the disk's journal (and a failing removal a wasted call), and most files
+  // the installer clears have nothing stored.
+  char stored[32];
+  ssize_t stored_length =
+      getxattr(host_path.c_str(), kDosAttribName, stored, sizeof stored);
   if (bits == 0) {
+    if (stored_length < 0 && (errno == ENODATA || errno == ENOTSUP)) return 0;
     if (removexattr(host_path.c_str(), kDosAttribName) == 0) return 0;
     // Nothing stored, or nowhere to store it: either way nothing is set.
     return (errno == ENODATA || errno == ENOTSUP) ? 0 : errno;
   }
   char text[16];
   int length = snprintf(text, sizeof text, "0x%x", bits);
+  if (stored_length == length &&
+      std::string_view(stored, static_cast<std::size_t>(length)) == text) {
+    return 0;
+  }
   if (setxattr(host_path.c_str(), kDosAttribName, text,
                static_cast<std::size_t>(length), 0) == 0) {
     return 0;

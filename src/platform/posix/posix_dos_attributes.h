@@ -31,7 +31,8 @@ int ParseDosAttrib(const char* data, std::size_t size);
 // keeps no extended attributes.
 int ReadDosAttrib(const std::string& host_path);
 
-// Stores `bits` (0 removes the attribute). Returns 0, or the errno of the
+// Stores `bits` (0 removes the attribute); what is stored already as asked
+// is not written again. Returns 0, or the errno of the
 // failure (ENOTSUP when the file system keeps no extended attributes).
 int WriteDosAttrib(const std::string& host_path, int bits);
 

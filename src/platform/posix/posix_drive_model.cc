@@ -10,10 +10,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/posix/posix_folder_index.h"
 #include "platform/rules/ascii_text.h"
 #include "platform/run_error.h"
 
@@ -125,7 +127,8 @@ std::string HostTailToWindows(const std::string& tail) {
 
 }  // namespace
 
-DriveModel::DriveModel(std::string prefix) : prefix_(std::move(prefix)) {
+DriveModel::DriveModel(std::string prefix)
+    : prefix_(std::move(prefix)), index_(std::make_shared<FolderIndex>()) {
   // A relative prefix would change meaning with the current folder.
   if (prefix_.empty() || prefix_[0] != '/') {
     char cwd[PATH_MAX];
@@ -161,7 +164,18 @@ DriveModel DriveModel::FromEnvironment() {
 
 std::string DriveModel::DriveFolder(char letter) const {
   std::string dosdevices = Join(prefix_, "dosdevices");
-  std::string lower = Join(dosdevices, std::string(1, letter) + ":");
+  std::string lower_name = std::string(1, letter) + ":";
+  FolderIndex::Entry entry;
+  switch (index_->Find(dosdevices, lower_name, entry)) {
+    case FolderIndex::Answer::kFound:
+      // An exact "c:" wins; else the only other spelling there is, "C:".
+      return Join(dosdevices, entry.name);
+    case FolderIndex::Answer::kMissing:
+      return letter == 'z' ? "/" : "";
+    case FolderIndex::Answer::kNotIndexed:
+      break;
+  }
+  std::string lower = Join(dosdevices, lower_name);
   if (Exists(lower)) return lower;
   char upper_letter = static_cast<char>(letter - 'a' + 'A');
   std::string upper = Join(dosdevices, std::string(1, upper_letter) + ":");
@@ -178,6 +192,7 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
   if (!has_drive || (p.size() > 2 && p[2] != '\\')) {
     throw RunError(kErrPathNotFound, "Path not found: " + p);
   }
+  index_->Refresh();
   std::string folder = DriveFolder(AsciiLower(p[0]));
   if (folder.empty()) throw RunError(kErrPathNotFound, "Path not found: " + p);
 
@@ -206,9 +221,26 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
   std::string host = folder;
   bool looking = true;  // false once a component is missing
   for (size_t i = 0; i < parts.size(); ++i) {
-    std::string name = looking ? MatchComponent(host, parts[i]) : parts[i];
-    host = Join(host, name);
-    if (looking && !Exists(host)) looking = false;
+    FolderIndex::Kind kind = FolderIndex::Kind::kUnknown;
+    if (looking) {
+      FolderIndex::Entry entry;
+      switch (index_->Find(host, parts[i], entry)) {
+        case FolderIndex::Answer::kFound:
+          host = Join(host, entry.name);
+          kind = entry.kind;
+          break;
+        case FolderIndex::Answer::kMissing:
+          host = Join(host, parts[i]);
+          looking = false;
+          break;
+        case FolderIndex::Answer::kNotIndexed:
+          host = Join(host, MatchComponent(host, parts[i]));
+          if (!Exists(host)) looking = false;
+          break;
+      }
+    } else {
+      host = Join(host, parts[i]);
+    }
     // A name Windows refuses can only be one the host already has.
     if (!looking) {
       for (char c : parts[i]) {
@@ -217,9 +249,14 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
       continue;
     }
     bool must_be_folder = i + 1 < parts.size() || trailing_separator;
-    if (must_be_folder && !IsDirectory(host)) {
-      throw RunError(kErrPathNotFound, "Path not found: " + p);
-    }
+    if (!must_be_folder || kind == FolderIndex::Kind::kFolder) continue;
+    // A link (or an entry the host did not type) is asked every time: what
+    // it leads to can change without a change in any indexed folder.
+    struct stat st;
+    bool is_folder = kind != FolderIndex::Kind::kOther &&
+                     stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (!is_folder) throw RunError(kErrPathNotFound, "Path not found: " + p);
+    index_->Verify(host, st);
   }
   return host;
 }

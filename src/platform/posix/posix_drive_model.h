@@ -27,10 +27,17 @@
 //   keeps the case given, and so do all after it.
 // - A component that must be a folder (one that is followed by another, or by
 //   a trailing backslash) but exists as something else: RunError 76.
+//
+// Cost: the folders on the way are matched in memory (FolderIndex), so a
+// mapping costs one read of the change queue, and one stat for each link on
+// the way, instead of a walk of the disk from the drive's root down.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 
+#include <memory>
 #include <string>
+
+#include "platform/posix/posix_folder_index.h"
 
 namespace rolvex {
 
@@ -68,6 +75,9 @@ class DriveModel {
   std::string DriveFolder(char letter) const;
 
   std::string prefix_;
+  // The folders met on the way, indexed once (see posix_folder_index.h for
+  // what it trusts); shared by copies of the model, which see the same disk.
+  std::shared_ptr<FolderIndex> index_;
 };
 
 }  // namespace rolvex

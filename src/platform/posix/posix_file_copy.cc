@@ -10,6 +10,7 @@
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_file_io.h"
+#include "platform/posix/posix_host_path.h"
 #include "platform/posix/posix_temporary.h"
 #include "platform/run_error.h"
 
@@ -22,7 +23,8 @@ void Check(int result, int not_found) {
 
 }  // namespace
 
-void ReplaceByCopy(const std::string& source, const std::string& target) {
+void ReplaceByCopy(const std::string& source, const std::string& target,
+                   bool replaces, PendingSyncs& pending) {
   UniqueFd in(
       open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!in.ok()) throw ErrnoError(errno, kErrFileNotFound);
@@ -56,14 +58,19 @@ void ReplaceByCopy(const std::string& source, const std::string& target) {
     times[0].tv_nsec = UTIME_NOW;
     times[1] = source_st.st_mtim;
     Check(futimens(out.get(), times), kErrPathNotFound);
-    Check(fsync(out.get()), kErrPathNotFound);
+    // The old file may only go once the new bytes are on the disk; a new
+    // file replaces nothing and is flushed with the others of its pass.
+    if (replaces) Check(fdatasync(out.get()), kErrPathNotFound);
+    struct stat out_st;
+    Check(fstat(out.get(), &out_st), kErrPathNotFound);
     Check(out.Commit(), kErrPathNotFound);
+    // The rename itself (and a new file's bytes) reach the disk with the
+    // pass's flush; until then a power failure leaves the old file.
+    pending.Add(HostFolder(target), out_st.st_dev);
   } catch (...) {
     out.Discard();
     throw;
   }
-  // Make the rename itself durable; the copy is complete either way.
-  SyncFolderOf(target);
 }
 
 }  // namespace rolvex

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -59,6 +60,17 @@ bool ReadAll(int fd, std::string& bytes) {
 }
 
 CopyResult CopyAll(int from, int to) {
+  for (bool first = true;; first = false) {
+    ssize_t n = copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+    if (n < 0 && errno == EINTR) continue;
+    // Nothing at all may also be a file whose size the kernel does not know
+    // (as in /proc): the blocks below then find out.
+    if (n == 0 && !first) return CopyResult::kDone;
+    if (n <= 0) break;  // the blocks below go on from where this stopped
+  }
+  // Not between these two files (another file system on an older kernel, a
+  // file system without it, a special file): the bytes go through here, and
+  // a real read or write failure is reported as that.
   std::vector<char> buffer(1 << 16);
   while (true) {
     ssize_t n = read(from, buffer.data(), buffer.size());
@@ -76,6 +88,20 @@ void SyncFolderOf(const std::string& path) {
   UniqueFd folder(
       open(HostFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.ok()) fsync(folder.get());
+}
+
+void PendingSyncs::Add(const std::string& host_folder, dev_t device) {
+  for (const auto& [known, fd] : folders_) {
+    if (known == device) return;
+  }
+  UniqueFd folder(
+      open(host_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.ok()) folders_.emplace_back(device, std::move(folder));
+}
+
+void PendingSyncs::SyncAll() {
+  for (const auto& [device, fd] : folders_) syncfs(fd.get());
+  folders_.clear();
 }
 
 }  // namespace rolvex

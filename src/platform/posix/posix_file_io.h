@@ -11,6 +11,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace rolvex {
 
@@ -45,14 +47,34 @@ bool WriteAll(int fd, std::string_view bytes);
 bool ReadAll(int fd, std::string& bytes);
 
 enum class CopyResult { kDone, kReadFailed, kWriteFailed };
-// Copies from `from`'s offset to its end onto `to` in blocks, retrying
-// interrupted calls; on failure errno is that of the failed call.
+// Copies from `from`'s offset to its end onto `to`, retrying interrupted
+// calls; on failure errno is that of the failed call. The kernel copies
+// (copy_file_range: no bytes through user space, a reflink or a server-side
+// copy where the file system has one); where it cannot, blocks are read and
+// written.
 CopyResult CopyAll(int from, int to);
 
 // Flushes the folder that holds the host path `path`, so that a file created,
 // renamed or removed in it survives a crash. Best effort: the file itself
 // is complete either way.
 void SyncFolderOf(const std::string& path);
+
+// The file systems that hold files made without a flush of their own, so
+// that one syncfs each makes all of them durable at once: one flush per pass
+// instead of two per file. A file is only put here where losing it in a
+// power failure loses nothing old: a new file, or the rename of a
+// replacement whose bytes are already on the disk.
+class PendingSyncs {
+ public:
+  // Records the file system of the folder `host_folder` (best effort: a
+  // folder that cannot be opened is not recorded).
+  void Add(const std::string& host_folder, dev_t device);
+  // syncfs on each file system recorded, then forgets them. Best effort.
+  void SyncAll();
+
+ private:
+  std::vector<std::pair<dev_t, UniqueFd>> folders_;
+};
 
 }  // namespace rolvex
 

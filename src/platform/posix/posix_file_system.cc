@@ -36,6 +36,10 @@ int AttributesOf(const std::string& host_path, const struct stat& st) {
 
 PosixFileSystem::PosixFileSystem(const DriveModel& drives) : drives_(drives) {}
 
+PosixFileSystem::~PosixFileSystem() { pending_.SyncAll(); }
+
+void PosixFileSystem::Flush() { pending_.SyncAll(); }
+
 int PosixFileSystem::GetAttr(const std::string& path) {
   std::string host = drives_.ToHost(path);
   int bits = AttributesOf(host, StatExisting(host));
@@ -104,7 +108,8 @@ void PosixFileSystem::FileCopy(const std::string& source,
   RequireParentFolder(host_target);
 
   struct stat target_st;
-  if (StatFollow(host_target, target_st)) {
+  const bool replaces = StatFollow(host_target, target_st);
+  if (replaces) {
     if (S_ISDIR(target_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
     // Only the stored hidden bit protects: a dot name reads as hidden, yet a
     // pack must be able to replace a dot-named file it installed before.
@@ -115,7 +120,7 @@ void PosixFileSystem::FileCopy(const std::string& source,
       throw RunError::Of(kErrPermissionDenied);
     }
   }
-  ReplaceByCopy(host_source, host_target);
+  ReplaceByCopy(host_source, host_target, replaces, pending_);
 }
 
 void PosixFileSystem::Kill(const std::string& path) {

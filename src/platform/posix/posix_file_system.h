@@ -36,6 +36,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_drive_model.h"
+#include "platform/posix/posix_file_io.h"
 
 namespace rolvex {
 
@@ -43,6 +44,8 @@ class PosixFileSystem : public FileSystem {
  public:
   // `drives` must outlive this object.
   explicit PosixFileSystem(const DriveModel& drives);
+  // Flushes what Flush has not flushed yet.
+  ~PosixFileSystem() override;
 
   std::string Dir(const std::string& path, int mask) override;
   std::string DirNext() override;
@@ -54,6 +57,9 @@ class PosixFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
+  // One syncfs for each file system that FileCopy put files on since the
+  // last Flush (see ReplaceByCopy for what is flushed when).
+  void Flush() override;
 
  private:
   // The names of a pattern search in `host_folder`, filtered and sorted;
@@ -65,6 +71,7 @@ class PosixFileSystem : public FileSystem {
   std::string SearchOne(const std::string& host_path, int mask);
 
   const DriveModel& drives_;
+  PendingSyncs pending_;
   std::vector<std::string> found_;
   std::size_t next_ = 0;
 };

@@ -75,6 +75,55 @@ TEST(DriveModelTest, MatchesComponentsWithoutRegardToCaseExactFirst) {
   EXPECT_EQ(model.ToHost("C:\\rEADME"), c + "/README");
 }
 
+// The folders are indexed once; every change on the disk, whoever makes it,
+// must show in the next mapping.
+TEST(DriveModelTest, SeesEveryChangeOfAnIndexedFolder) {
+  TempPrefix temp;
+  DriveModel model(temp.path());
+  const std::string c = temp.path() + "/dosdevices/c:";
+  const std::string d = temp.drive_c();
+  mkdir((d + "/Data").c_str(), 0755);
+  TempPrefix::Write(d + "/Data/File.txt", "");
+  EXPECT_EQ(model.ToHost("C:\\data\\file.txt"), c + "/Data/File.txt");
+  EXPECT_EQ(model.ToHost("C:\\New.txt"), c + "/New.txt");
+
+  // A name made after a miss, in another case; then gone again.
+  TempPrefix::Write(d + "/NEW.TXT", "");
+  EXPECT_EQ(model.ToHost("C:\\New.txt"), c + "/NEW.TXT");
+  unlink((d + "/NEW.TXT").c_str());
+  EXPECT_EQ(model.ToHost("C:\\New.txt"), c + "/New.txt");
+
+  // The folder renamed away and another one of that name made: nothing of
+  // the old folder's index may be used for the new one.
+  rename((d + "/Data").c_str(), (d + "/Old").c_str());
+  mkdir((d + "/DATA").c_str(), 0755);
+  TempPrefix::Write(d + "/DATA/file.TXT", "");
+  EXPECT_EQ(model.ToHost("C:\\Data\\File.txt"), c + "/DATA/file.TXT");
+  EXPECT_EQ(model.ToHost("C:\\Old\\FILE.TXT"), c + "/Old/File.txt");
+
+  // A file where a folder was: the way is blocked.
+  rename((d + "/DATA").c_str(), (d + "/Gone").c_str());
+  TempPrefix::Write(d + "/DATA", "");
+  EXPECT_EQ(ErrorNumberOf([&] { model.ToHost("C:\\Data\\File.txt"); }),
+            kErrPathNotFound);
+
+  // A link on the way turned to another folder, and the drive itself
+  // turned to another folder.
+  mkdir((d + "/A").c_str(), 0755);
+  mkdir((d + "/B").c_str(), 0755);
+  TempPrefix::Write(d + "/A/x.txt", "");
+  TempPrefix::Write(d + "/B/X.txt", "");
+  symlink("A", (d + "/Link").c_str());
+  EXPECT_EQ(model.ToHost("C:\\link\\X.TXT"), c + "/Link/x.txt");
+  unlink((d + "/Link").c_str());
+  symlink("B", (d + "/Link").c_str());
+  EXPECT_EQ(model.ToHost("C:\\link\\X.TXT"), c + "/Link/X.txt");
+  const std::string drive = temp.path() + "/dosdevices/c:";
+  unlink(drive.c_str());
+  symlink("../drive_c/B", drive.c_str());
+  EXPECT_EQ(model.ToHost("C:\\x.TXT"), c + "/X.txt");
+}
+
 TEST(DriveModelTest, DotsSlashesAndSeparators) {
   TempPrefix temp;
   DriveModel model(temp.path());

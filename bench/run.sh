@@ -1,0 +1,234 @@
+#!/usr/bin/env bash
+# Benchmark of the installer: the Linux program against cp, rsync and sync
+# on the same trees, in the same run, and the Windows program under Wine.
+#
+#   bash bench/run.sh [-n RUNS] [--ini-runs N] [--wine-runs N] [--no-wine]
+#                     [--no-build] [--cases "LIST"]
+#
+# RUNS (default 5) is the number of timed runs per cell; each cell shows the
+# median of its runs and the peak RSS of the biggest run. The Ini rows and
+# the Wine table take RUNS too unless told otherwise (they are the slow ones). LIST picks cases
+# out of: small growth big ini rss (default: all of them). The Wine table
+# (Standard pass and Ini merge of Rolvex.exe) needs the mingw build and
+# wine; it is made under xvfb-run when there is no display.
+#
+# Every case is made in BENCH_DIR (default /tmp/rolvex-bench-$UID) and
+# removed afterwards. No timing here is a test: nothing fails on a slow run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+
+runs=5
+ini_runs=""
+wine_runs=""
+wine=1
+build=1
+cases="small growth big ini rss"
+while (($#)); do
+  case "$1" in
+    -n) runs=$2; shift 2 ;;
+    --ini-runs) ini_runs=$2; shift 2 ;;
+    --wine-runs) wine_runs=$2; shift 2 ;;
+    --no-wine) wine=0; shift ;;
+    --no-build) build=0; shift ;;
+    --cases) cases=$2; shift 2 ;;
+    *) echo "usage: bash bench/run.sh [-n RUNS] [--ini-runs N] [--wine-runs N] [--no-wine] [--no-build] [--cases LIST]" >&2; exit 2 ;;
+  esac
+done
+
+if ((build)); then
+  cmake --preset linux >/dev/null
+  cmake --build --preset linux >/dev/null
+  if ((wine)); then
+    cmake --preset mingw >/dev/null
+    cmake --build --preset mingw >/dev/null
+  fi
+fi
+ROLVEX=${BENCH_ROLVEX:-$repo/build/linux/src/rolvex}
+ROLVEX_EXE=${BENCH_ROLVEX_EXE:-$repo/build/mingw/src/Rolvex.exe}
+[[ -x "$ROLVEX" ]] || { echo "bench: $ROLVEX is not built" >&2; exit 1; }
+if ((wine)) && [[ ! -f "$ROLVEX_EXE" ]]; then
+  echo "bench: $ROLVEX_EXE is not built; no Wine table" >&2
+  wine=0
+fi
+
+W=${BENCH_DIR:-/tmp/rolvex-bench-$(id -u)}
+rm -rf "$W"
+mkdir -p "$W"
+trap 'rm -rf "$W"' EXIT
+
+has_case() { [[ " $cases " == *" $1 "* ]]; }
+
+source bench/lib.sh
+
+# new_prefix NAME: a prefix laid out as the program makes it, with the pack
+# folder C:\ServicePacks holding the program and its texts. Sets PREFIX, C
+# (drive C:) and SP.
+new_prefix() {
+  PREFIX=$W/$1
+  C=$PREFIX/drive_c
+  SP=$C/ServicePacks
+  mkdir -p "$PREFIX/dosdevices" "$SP"
+  ln -sfn ../drive_c "$PREFIX/dosdevices/c:"
+  cp examples/servicepack/Rolvex.ini examples/servicepack/Rolvex.txt "$SP/"
+  cp "$ROLVEX" "$SP/rolvex"
+}
+
+# The Linux program in mode "2" on the console, from the pack folder.
+rolvex_run() {
+  (cd "$SP" && exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_UI=console $TIMED "$W/rss" ./rolvex 2)
+}
+
+# ---------------------------------------------------------------- cases
+
+# Standard pass of the tree Standard\Bench of the prefix onto C:\Bench:
+# fresh (the target removed first) and up to date (the target left).
+fresh_prepare() { rm -rf "$C/Bench" "$C/QueltServicePack.log"; sync -f "$C"; }
+kept_prepare() { rm -f "$C/QueltServicePack.log"; }
+ref_fresh_prepare() { rm -rf "$W/ref"; mkdir -p "$W/ref"; sync -f "$W/ref"; }
+ref_fresh() { cp -a "$SP/Standard/Bench" "$W/ref/Bench" && sync -f "$W/ref"; }
+ref_kept_prepare() { :; }
+ref_kept() { rsync -a "$SP/Standard/Bench/" "$W/ref/Bench/"; }
+
+# standard_case NAME FOLDERS FILES MIN MAX: makes the pack, times both runs
+# of rolvex; sets FRESH, FRESH_RSS, KEPT, KEPT_RSS.
+standard_case() {
+  new_prefix "$1"
+  make_tree "$SP/Standard/Bench" "$2" "$3" "$4" "$5"
+  measure fresh_prepare rolvex_run
+  FRESH=$SECONDS_MEDIAN FRESH_RSS=$RSS_KB
+  measure kept_prepare rolvex_run
+  KEPT=$SECONDS_MEDIAN KEPT_RSS=$RSS_KB
+}
+
+if has_case small; then
+  standard_case small 100 100 1024 8192
+  measure ref_fresh_prepare ref_fresh
+  cp_s=$SECONDS_MEDIAN
+  measure ref_kept_prepare ref_kept
+  rsync_s=$SECONDS_MEDIAN
+  r=$(ratio "$FRESH" "$cp_s")
+  row "Standard pass, 10,000 files of 1-8 KB in 100 folders, empty PC" \
+    "$(fmt_s "$FRESH")" "\`cp -a\` + \`sync -f\` $(fmt_s "$cp_s")" \
+    "$(printf '%.2fx' "$r")" "<= 2.0x" "$(verdict "$r" 2.0)" "$(fmt_mb "$FRESH_RSS")"
+  r=$(ratio "$KEPT" "$rsync_s")
+  row "same pack again, everything up to date" "$(fmt_s "$KEPT")" \
+    "\`rsync -a\` $(fmt_s "$rsync_s")" "$(printf '%.2fx' "$r")" "<= 2.0x" \
+    "$(verdict "$r" 2.0)" "$(fmt_mb "$KEPT_RSS")"
+  rm -rf "$W/small" "$W/ref"
+fi
+
+if has_case growth; then
+  standard_case one1000 1 1000 1 64
+  f1=$FRESH k1=$KEPT
+  standard_case one8000 1 8000 1 64
+  f8=$FRESH k8=$KEPT rss=$KEPT_RSS
+  ((FRESH_RSS > rss)) && rss=$FRESH_RSS
+  r=$(ratio "$f8" "$f1")
+  row "1,000 / 8,000 new files in one folder" \
+    "$(fmt_s "$f1") / $(fmt_s "$f8")" "-" "$(printf '%.1fx' "$r")" "<= 9x" \
+    "$(verdict "$r" 9)" "$(fmt_mb "$rss")"
+  r=$(ratio "$k8" "$k1")
+  row "1,000 / 8,000 files in one folder, up to date" \
+    "$(fmt_s "$k1") / $(fmt_s "$k8")" "-" "$(printf '%.1fx' "$r")" "<= 9x" \
+    "$(verdict "$r" 9)" "$(fmt_mb "$rss")"
+  rm -rf "$W/one1000" "$W/one8000"
+  standard_case dirs100 100 10 1 64
+  f1=$FRESH k1=$KEPT
+  standard_case dirs800 800 10 1 64
+  f8=$FRESH k8=$KEPT rss=$KEPT_RSS
+  ((FRESH_RSS > rss)) && rss=$FRESH_RSS
+  r=$(ratio "$f8" "$f1")
+  row "100 / 800 new folders of 10 files" \
+    "$(fmt_s "$f1") / $(fmt_s "$f8")" "-" "$(printf '%.1fx' "$r")" "<= 9x" \
+    "$(verdict "$r" 9)" "$(fmt_mb "$rss")"
+  r=$(ratio "$k8" "$k1")
+  row "100 / 800 folders of 10 files, up to date" \
+    "$(fmt_s "$k1") / $(fmt_s "$k8")" "-" "$(printf '%.1fx' "$r")" "<= 9x" \
+    "$(verdict "$r" 9)" "$(fmt_mb "$rss")"
+  rm -rf "$W/dirs100" "$W/dirs800"
+fi
+
+if has_case big; then
+  new_prefix big
+  mkdir -p "$SP/Standard/Bench"
+  for n in 1 2 3; do
+    head -c 300M /dev/urandom >"$SP/Standard/Bench/Big$n.bin"
+    touch -d "2020-01-01 12:00" "$SP/Standard/Bench/Big$n.bin"
+  done
+  measure fresh_prepare rolvex_run
+  big_s=$SECONDS_MEDIAN big_rss=$RSS_KB
+  ref_big() { cp -r "$SP/Standard/Bench" "$W/ref/Bench" && sync -f "$W/ref"; }
+  measure ref_fresh_prepare ref_big
+  r=$(ratio "$big_s" "$SECONDS_MEDIAN")
+  row "3 files of 300 MB, empty PC" "$(fmt_s "$big_s")" \
+    "\`cp -r\` + \`sync -f\` $(fmt_s "$SECONDS_MEDIAN")" \
+    "$(printf '%.2fx' "$r")" "<= 1.1x" "$(verdict "$r" 1.1)" "$(fmt_mb "$big_rss")"
+  rm -rf "$W/big" "$W/ref"
+fi
+
+# Ini merge: the pack's Ini\Big.ini (every key, new values) into an existing
+# C:\Big.ini with the same keys, which is put back before each run.
+ini_prepare() {
+  cp "$W/ini-old.ini" "$C/Big.ini"
+  rm -f "$C/QueltServicePack.log"
+}
+ini_case() { # NAME ENTRIES: sets INI_S, INI_RSS
+  new_prefix "$1"
+  mkdir -p "$SP/Ini"
+  make_ini "$SP/Ini/Big.ini" "$2" new
+  make_ini "$W/ini-old.ini" "$2" old
+  local all_runs=$runs
+  runs=${ini_runs:-$runs}
+  measure ini_prepare rolvex_run
+  runs=$all_runs
+  INI_S=$SECONDS_MEDIAN INI_RSS=$RSS_KB
+  cmp -s "$C/Big.ini" "$SP/Ini/Big.ini" || {
+    echo "bench: the merge of $2 entries did not give the source's entries" >&2
+    exit 1
+  }
+  rm -rf "$W/$1"
+}
+
+if has_case ini; then
+  ini_case ini5000 5000
+  i5=$INI_S
+  row "Ini pass merging 5,000 entries into a 5,000-entry file" \
+    "$(fmt_s "$i5")" "-" "-" "<= 0.5 s" "$(verdict "$i5" 0.5)" "$(fmt_mb "$INI_RSS")"
+  ini_case ini20000 20000
+  r=$(ratio "$INI_S" "$i5")
+  row "Ini pass merging 20,000 entries into a 20,000-entry file" \
+    "$(fmt_s "$INI_S")" "-" "$(printf '%.1fx' "$r") of 5,000" "<= 4.5x" \
+    "$(verdict "$r" 4.5)" "$(fmt_mb "$INI_RSS")"
+fi
+
+if has_case rss; then
+  standard_case tree32k 310 102 1 16
+  rss=$FRESH_RSS
+  ((KEPT_RSS > rss)) && rss=$KEPT_RSS
+  row "peak RSS, 31,931-entry tree (the list holds 32,000; fresh $(fmt_s "$FRESH"), up to date $(fmt_s "$KEPT"))" \
+    "$(fmt_mb "$rss")" "-" "-" "< 32 MB" "$(verdict "$rss" 32767)" "$(fmt_mb "$rss")"
+  rm -rf "$W/tree32k"
+fi
+
+echo
+echo "rolvex (Linux), medians of $runs runs (Ini rows: ${ini_runs:-$runs}), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo
+echo "| case | rolvex | reference | ratio | goal | result | peak RSS |"
+echo "|---|---|---|---|---|---|---|"
+printf '%s\n' "${ROWS[@]}"
+
+# ---------------------------------------------------------------- Wine
+
+((wine)) || exit 0
+wine_cases=""
+has_case small && wine_cases+=" small"
+has_case ini && wine_cases+=" ini"
+[[ -n "$wine_cases" ]] || exit 0
+export BENCH_RUNS=${wine_runs:-$runs} BENCH_CASES=$wine_cases BENCH_WORK=$W/wine ROLVEX_EXE
+if [[ -n "${DISPLAY:-}" ]]; then
+  bash bench/wine.sh
+else
+  # Rolvex.exe opens its window in mode "2": it needs a screen.
+  xvfb-run -a -s "-screen 0 1024x768x24" bash bench/wine.sh
+fi

@@ -1,0 +1,238 @@
+#include "platform/posix/posix_folder_index.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <string.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/rules/ascii_text.h"
+
+namespace rolvex {
+namespace {
+
+constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                                    IN_MOVED_TO | IN_DELETE_SELF |
+                                    IN_MOVE_SELF | IN_ONLYDIR;
+
+// File systems whose every change goes through this kernel, so that inotify
+// reports it. A network or FUSE file system can change behind its back.
+bool IsLocalFileSystem(const std::string& folder) {
+  struct statfs fs;
+  if (statfs(folder.c_str(), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53UL:      // ext2, ext3, ext4
+    case 0x58465342UL:  // xfs
+    case 0x9123683EUL:  // btrfs
+    case 0x01021994UL:  // tmpfs
+    case 0xF2F52010UL:  // f2fs
+      return true;
+    default:
+      return false;
+  }
+}
+
+FolderIndex::Kind KindOf(unsigned char d_type) {
+  if (d_type == DT_DIR) return FolderIndex::Kind::kFolder;
+  if (d_type == DT_LNK || d_type == DT_UNKNOWN) {
+    return FolderIndex::Kind::kUnknown;
+  }
+  return FolderIndex::Kind::kOther;
+}
+
+std::string Below(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+}  // namespace
+
+FolderIndex::FolderIndex()
+    : inotify_fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+
+FolderIndex::~FolderIndex() {
+  if (inotify_fd_ >= 0) close(inotify_fd_);
+}
+
+void FolderIndex::Refresh() {
+  if (inotify_fd_ < 0 || listings_.empty()) return;
+  alignas(struct inotify_event) char buffer[1 << 16];
+  while (true) {
+    ssize_t n = read(inotify_fd_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // EAGAIN: nothing more is queued
+    for (ssize_t pos = 0; pos < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + pos);
+      pos += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if (event->mask & IN_Q_OVERFLOW) {
+        DropAll();
+        continue;
+      }
+      auto found = listings_.find(event->wd);
+      if (found == listings_.end()) continue;
+      Listing& listing = found->second;
+      if (event->mask &
+          (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT)) {
+        const std::vector<std::string> keys = listing.keys;
+        for (const std::string& key : keys) ForgetBelow(key);
+        continue;
+      }
+      if (event->len == 0) continue;
+      const std::string name = event->name;
+      const std::string folded = AsciiLowerCase(name);
+      auto range = listing.names.equal_range(folded);
+      auto same = range.first;
+      while (same != range.second && same->second.name != name) ++same;
+      if (event->mask & (IN_CREATE | IN_MOVED_TO)) {
+        Kind kind = (event->mask & IN_ISDIR) ? Kind::kFolder : Kind::kUnknown;
+        if (same == range.second) {
+          listing.names.emplace(folded, Entry{name, kind});
+        } else {
+          same->second.kind = kind;
+        }
+      } else if (event->mask & (IN_DELETE | IN_MOVED_FROM)) {
+        if (same != range.second) listing.names.erase(same);
+        // A folder (or a link to one) of that name may have led on to
+        // indexed folders, whose host paths now lead elsewhere or nowhere.
+        const std::vector<std::string> keys = listing.keys;
+        for (const std::string& key : keys) ForgetBelow(Below(key, name));
+      }
+    }
+  }
+}
+
+FolderIndex::Answer FolderIndex::Find(const std::string& folder,
+                                      const std::string& name, Entry& entry) {
+  Listing* listing = ListingOf(folder);
+  if (listing == nullptr) return Answer::kNotIndexed;
+  auto range = listing->names.equal_range(AsciiLowerCase(name));
+  const Entry* best = nullptr;
+  for (auto it = range.first; it != range.second; ++it) {
+    const Entry& candidate = it->second;
+    if (candidate.name == name) {
+      best = &candidate;
+      break;
+    }
+    if (best == nullptr ||
+        strcmp(candidate.name.c_str(), best->name.c_str()) < 0) {
+      best = &candidate;
+    }
+  }
+  if (best != nullptr) {
+    entry = *best;
+    return Answer::kFound;
+  }
+  // A failed assumption: the index says missing, the disk says otherwise.
+  struct stat st;
+  if (lstat(Below(folder, name).c_str(), &st) == 0) {
+    Forget(folder);
+    return Answer::kNotIndexed;
+  }
+  return Answer::kMissing;
+}
+
+void FolderIndex::Forget(const std::string& folder) { ForgetBelow(folder); }
+
+void FolderIndex::Verify(const std::string& folder, const struct stat& st) {
+  auto known = watch_of_.find(folder);
+  if (known == watch_of_.end()) return;
+  const Listing& listing = listings_[known->second];
+  if (listing.device != st.st_dev || listing.inode != st.st_ino) {
+    ForgetBelow(folder);
+  }
+}
+
+FolderIndex::Listing* FolderIndex::ListingOf(const std::string& folder) {
+  if (inotify_fd_ < 0) return nullptr;
+  if (auto known = watch_of_.find(folder); known != watch_of_.end()) {
+    return &listings_[known->second];
+  }
+  if (refused_.count(folder) != 0) return nullptr;
+  if (!IsLocalFileSystem(folder)) {
+    refused_[folder] = true;
+    return nullptr;
+  }
+  // The watch comes first: a change made while the folder is being read is
+  // then queued, and applying it again later changes nothing.
+  int wd = inotify_add_watch(inotify_fd_, folder.c_str(), kWatchedEvents);
+  if (wd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) refused_[folder] = true;
+    return nullptr;
+  }
+  auto [it, made] = listings_.try_emplace(wd);
+  Listing& listing = it->second;
+  if (made) {
+    DIR* dir = opendir(folder.c_str());
+    struct stat st;
+    if (dir != nullptr && fstat(dirfd(dir), &st) == 0) {
+      listing.device = st.st_dev;
+      listing.inode = st.st_ino;
+    }
+    if (dir == nullptr) {
+      if (errno != ENOENT && errno != ENOTDIR) refused_[folder] = true;
+      listings_.erase(it);
+      inotify_rm_watch(inotify_fd_, wd);
+      return nullptr;
+    }
+    while (struct dirent* d = readdir(dir)) {
+      std::string name = d->d_name;
+      if (name == "." || name == "..") continue;
+      listing.names.emplace(AsciiLowerCase(name),
+                            Entry{name, KindOf(d->d_type)});
+    }
+    closedir(dir);
+  }
+  listing.keys.push_back(folder);
+  watch_of_[folder] = wd;
+  return &listing;
+}
+
+void FolderIndex::ForgetBelow(const std::string& folder) {
+  if (folder == "/") {
+    DropAll();
+    return;
+  }
+  // The folder itself, then the keys that start with "folder/" (a name such
+  // as "folder x" sorts between the two, so they are two ranges).
+  const std::string below = folder + "/";
+  refused_.erase(folder);
+  for (auto it = refused_.lower_bound(below);
+       it != refused_.end() && it->first.starts_with(below);) {
+    it = refused_.erase(it);
+  }
+  std::vector<std::string> doomed;
+  if (watch_of_.count(folder) != 0) doomed.push_back(folder);
+  for (auto it = watch_of_.lower_bound(below);
+       it != watch_of_.end() && it->first.starts_with(below); ++it) {
+    doomed.push_back(it->first);
+  }
+  for (const std::string& key : doomed) DropKey(key);
+}
+
+void FolderIndex::DropKey(const std::string& key) {
+  auto it = watch_of_.find(key);
+  if (it == watch_of_.end()) return;
+  const int wd = it->second;
+  watch_of_.erase(it);
+  auto listing = listings_.find(wd);
+  if (listing == listings_.end()) return;
+  std::vector<std::string>& keys = listing->second.keys;
+  std::erase(keys, key);
+  if (keys.empty()) {
+    listings_.erase(listing);
+    inotify_rm_watch(inotify_fd_, wd);
+  }
+}
+
+void FolderIndex::DropAll() {
+  for (const auto& [wd, listing] : listings_) inotify_rm_watch(inotify_fd_, wd);
+  listings_.clear();
+  watch_of_.clear();
+  refused_.clear();
+}
+
+}  // namespace rolvex
