@@ -6,6 +6,7 @@
 
 #include "passes/ini_merge.h"
 #include "passes/pass_frame.h"
+#include "platform/profile_store.h"
 #include "reporting/run_report.h"
 #include "reporting/text_output.h"
 #include "settings/ini_access.h"
@@ -33,7 +34,8 @@ void RecordEntry(PassContext& context, const IniMergeState& merge) {
                        .value = merge.value});
 }
 
-void WriteEntry(PassContext& context, const IniMergeState& merge) {
+// Writes one entry; true when the store took it.
+bool WriteEntry(PassContext& context, const IniMergeState& merge) {
   PassState& state = context.state;
   const std::string& location = context.location;
   context.guard.run([&] {
@@ -46,15 +48,16 @@ void WriteEntry(PassContext& context, const IniMergeState& merge) {
                 true, location);
   });
   context.guard.run([&] { RecordEntry(context, merge); });
+  bool taken = false;
   context.guard.run([&] {
     // The entry stays logged as written and nothing is shown, yet an entry
     // the pack wanted is not on the PC (read-only file, full disk): the
     // run's exit status must not call that a clean run.
-    if (!SaveIni(state, merge.value, merge.section, merge.key,
-                 context.target_path, location)) {
-      ++state.failures_reported;
-    }
+    taken = SaveIni(state, merge.value, merge.section, merge.key,
+                    context.target_path, location);
+    if (!taken) ++state.failures_reported;
   });
+  return taken;
 }
 
 // Writes every entry of source_path into the existing target_path.
@@ -68,6 +71,11 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
       })) {
     return;
   }
+  // The store may hold the target in memory while this source is merged
+  // and write it back once at its end, instead of rewriting the whole file
+  // for every entry; a kill in between leaves the target as it was.
+  ProfileBatch batch(context.state.profiles, context.target_path);
+  int taken = 0;
   std::string item;
   while (context.guard.test([&] { return !reader->AtEnd(); })) {
     // A failed read leaves the previous item in place, which the steps below
@@ -77,12 +85,16 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
     context.guard.run([&] { item = TrimBlanks(item); });
     context.guard.run([&] { ClassifyIniItem(merge, item); });
     if (context.guard.test([&] { return merge.ShouldWrite(); })) {
-      WriteEntry(context, merge);
+      if (WriteEntry(context, merge)) ++taken;
     }
     // A reader that failed once cannot be relied on to move on: reading on
     // could repeat the same failure for ever.
     if (!read) break;
   }
+  // A refused write-back (the target locked or made read-only meanwhile)
+  // loses every entry the batch took: each is a failure, as a refused
+  // single write is. The log keeps them as written.
+  if (!batch.Flush()) context.state.failures_reported += taken;
   // The source is closed when the reader goes.
 }
 

@@ -33,6 +33,53 @@ class ProfileStore {
   virtual bool WriteString(const std::string& section, const std::string& key,
                            const std::string& value,
                            const std::string& file) = 0;
+
+  // Batched writes into one file. Between BeginBatch(file) and EndBatch()
+  // the store may keep the writes into `file` in memory and write the file
+  // back once, at EndBatch, instead of rewriting it for every entry:
+  // - every GetString and WriteString keeps its meaning: a read sees the
+  //   entries written so far, and the file ends with the bytes the same
+  //   writes made one by one;
+  // - WriteString still refuses what it refuses for the entry itself (what
+  //   ReadsBackAsWritten refuses, a UTF-16 file); whether the file may be
+  //   written at all (read-only, locked, folder missing) may be decided only
+  //   at the write-back;
+  // - nothing of the batch is on disk before EndBatch, and the write-back is
+  //   atomic: a kill leaves the file untouched or with every entry written;
+  // - the batch trusts that nobody else changes `file` while it is open: a
+  //   change made by another program in that time is overwritten.
+  // A store with nothing to defer writes each entry at once and returns true
+  // from EndBatch. Batches do not nest: BeginBatch while one is open ends
+  // that one first. Writes into other files are not batched.
+  virtual void BeginBatch(const std::string& file) = 0;
+  // Ends the open batch (true when none is open). False when the write-back
+  // was refused: the file is as it was, and none of the entries that
+  // WriteString took during the batch are in it. Never throws.
+  virtual bool EndBatch() = 0;
+};
+
+// A batch of `store` on `file` for the lifetime of this object; a batch
+// that is not ended by Flush (an exception on the way) is ended here.
+class ProfileBatch {
+ public:
+  ProfileBatch(ProfileStore& store, const std::string& file) : store_(store) {
+    store_.BeginBatch(file);
+  }
+  ~ProfileBatch() {
+    if (open_) store_.EndBatch();
+  }
+  ProfileBatch(const ProfileBatch&) = delete;
+  ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+  // Ends the batch: whether the write-back was taken.
+  bool Flush() {
+    open_ = false;
+    return store_.EndBatch();
+  }
+
+ private:
+  ProfileStore& store_;
+  bool open_ = true;
 };
 
 }  // namespace rolvex

@@ -67,6 +67,28 @@ bool MemoryProfileStore::WriteString(const std::string& section,
   return true;
 }
 
+void MemoryProfileStore::BeginBatch(const std::string& file) {
+  EndBatch();
+  batches.push_back(file);
+  batch_.emplace(AsciiUpperCase(file), FileBytes(file));
+}
+
+bool MemoryProfileStore::EndBatch() {
+  if (!batch_) return true;
+  auto [id, before] = std::move(*batch_);
+  batch_.reset();
+  if (std::find(failing_write_backs.begin(), failing_write_backs.end(), id) ==
+      failing_write_backs.end()) {
+    return true;
+  }
+  if (before) {
+    files_[id] = std::move(*before);
+  } else {
+    files_.erase(id);
+  }
+  return false;
+}
+
 void MemoryProfileStore::Set(const std::string& file,
                              const std::string& section, const std::string& key,
                              const std::string& value) {

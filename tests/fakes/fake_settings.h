@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/environment.h"
@@ -20,6 +21,8 @@ namespace rolvex {
 // without regard to case. A missing file is created only in a folder that
 // exists: a drive root (the folder of C:\x.ini), a folder made by MakeFolder,
 // or a folder that holds a file of the store. Every WriteString is recorded.
+// A batch writes each entry at once; its write-back can be made to fail,
+// which puts the file back as it was when the batch began.
 class MemoryProfileStore : public ProfileStore {
  public:
   std::string GetString(const std::string& section, const std::string& key,
@@ -27,6 +30,8 @@ class MemoryProfileStore : public ProfileStore {
                         const std::string& file) override;
   bool WriteString(const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file) override;
+  void BeginBatch(const std::string& file) override;
+  bool EndBatch() override;
 
   // Test setup, not recorded as a write: puts `key` into `section` of `file`
   // so that it reads back as exactly `value` (quoted when its blanks or
@@ -53,6 +58,10 @@ class MemoryProfileStore : public ProfileStore {
   std::vector<Write> writes;
   // Files (upper-cased) whose writes fail.
   std::vector<std::string> failing_files;
+  // Files (upper-cased) whose batches fail at the write-back.
+  std::vector<std::string> failing_write_backs;
+  // The file of every batch begun, oldest first.
+  std::vector<std::string> batches;
 
  private:
   std::optional<std::string> Find(const std::string& file,
@@ -62,6 +71,8 @@ class MemoryProfileStore : public ProfileStore {
 
   std::map<std::string, std::string> files_;  // by upper-cased name
   std::set<std::string> folders_;             // upper-cased
+  // The open batch: its file (upper-cased) and that file's bytes before it.
+  std::optional<std::pair<std::string, std::optional<std::string>>> batch_;
 };
 
 class FakeEnvironment : public Environment {

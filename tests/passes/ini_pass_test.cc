@@ -58,6 +58,17 @@ TEST_F(IniPassTest, ARefusedWriteIsLoggedAsWrittenAndCountsAsAFailure) {
   EXPECT_EQ(rig.Log(), std::vector<std::string>{
                            "Eintrag S:A K:k W:v -> C:\\Computer.ini"});
   EXPECT_EQ(rig.state.failures_reported, 1);
+
+  // The target is written back once per source file; a refused write-back
+  // fails each entry it held, which stay logged as written.
+  rig.profiles.failing_files.clear();
+  rig.profiles.failing_write_backs.push_back("C:\\COMPUTER.INI");
+  rig.memory.AddFile(kSource, "[A]\r\nk=v\r\nj=w\r\n");
+  Run();
+  EXPECT_EQ(rig.profiles.batches, (std::vector<std::string>{kTarget, kTarget}));
+  EXPECT_EQ(rig.Log().size(), 3u);
+  EXPECT_EQ(rig.state.failures_reported, 3);
+  EXPECT_FALSE(rig.profiles.FileBytes(kTarget));
 }
 
 TEST_F(IniPassTest, AnEmptySourceOnlyMakesTheTargetNormal) {

@@ -156,5 +156,35 @@ TEST_P(ProfileStoreContract, EntriesThatWouldReadBackAsOthersAreNotWritten) {
   EXPECT_EQ(Get("S", "K", "e.ini"), "new");
 }
 
+TEST_P(ProfileStoreContract, BatchedWritesGiveTheBytesOfSingleWrites) {
+  const std::string varied =
+      "\xEF\xBB\xBF; head\r\nloose=1\r\n[A]\r\n  k = 1  \r\n; note\r\n\r\n"
+      "[b]\nm=2\n[A]\r\nk=shadow\r\n[C]\rc=3\r;x=4\r\n[D]\r\nlast=no end";
+  struct Entry {
+    const char *section, *key, *value;
+  };
+  const Entry entries[] = {
+      {"A", "k", "one"},   {"a", "new", "v"},   {"B", "M", "  20"},
+      {"A", "k", ""},      {"C", ";x", "5"},    {"D", "tail", "t"},
+      {"E", "e", "fresh"}, {"e", "E2", "more"}, {"T]U", "k", "refused"},
+      {"A", "K", "two"},   {"b", "n", "b\rc"},  {"b", "n", "nb"}};
+  rig_->WriteBytes("single.ini", varied);
+  rig_->WriteBytes("batch.ini", varied);
+  // The same writes, one file written entry by entry, the other in a batch:
+  // the same answers, the same reads (a read in the batch sees its writes).
+  store_.BeginBatch(rig_->PathOf("batch.ini"));
+  for (const Entry& e : entries) {
+    EXPECT_EQ(Write(e.section, e.key, e.value, "batch.ini"),
+              Write(e.section, e.key, e.value, "single.ini"))
+        << e.section << " " << e.key;
+    EXPECT_EQ(Get(e.section, e.key, "batch.ini"),
+              Get(e.section, e.key, "single.ini"))
+        << e.section << " " << e.key;
+  }
+  EXPECT_TRUE(store_.EndBatch());
+  EXPECT_EQ(rig_->ReadBytes("batch.ini"), rig_->ReadBytes("single.ini"));
+  EXPECT_TRUE(store_.EndBatch());  // none open
+}
+
 }  // namespace
 }  // namespace rolvex

@@ -38,6 +38,10 @@ class DryRunProfileStore : public ProfileStore {
   // that would not read back as written. Accepted writes are recorded.
   bool WriteString(const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file) override;
+  // Nothing to defer: nothing is written, and every write is checked and
+  // recorded when it is made.
+  void BeginBatch(const std::string& file) override { (void)file; }
+  bool EndBatch() override { return true; }
 
   // Every accepted write, oldest first.
   const std::vector<ProfileWrite>& writes() const { return writes_; }

@@ -87,7 +87,9 @@ std::string PosixProfileStore::GetString(const std::string& section,
   std::optional<std::string> found;
   try {
     std::string bytes;
-    if (ReadRegularFile(drives_.ToHost(file), bytes)) {
+    if (const Batch* batch = BatchOf(file)) {
+      found = batch->document.Find(section, key);
+    } else if (ReadRegularFile(drives_.ToHost(file), bytes)) {
       found = IniDocument(std::move(bytes)).Find(section, key);
     }
   } catch (...) {
@@ -108,15 +110,12 @@ bool PosixProfileStore::WriteString(const std::string& section,
   }
 }
 
-bool PosixProfileStore::Write(const std::string& section,
-                              const std::string& key, const std::string& value,
-                              const std::string& file) {
-  const std::string host = drives_.ToHost(file);
-  struct stat st;
-  std::string target = host;
-  std::string old_bytes;
-  const bool exists = stat(host.c_str(), &st) == 0;
-  if (exists) {
+bool PosixProfileStore::CheckTarget(const std::string& host, Target& target,
+                                    std::string* old_bytes) {
+  struct stat& st = target.st;
+  target.path = host;
+  target.exists = stat(host.c_str(), &st) == 0;
+  if (target.exists) {
     if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return false;
     // The rename below only needs the folder's permission; a file this user
     // may not write must not be replaced all the same.
@@ -125,24 +124,70 @@ bool PosixProfileStore::Write(const std::string& section,
     if (IsLockedByAnotherProcess(host)) return false;
     char* real = realpath(host.c_str(), nullptr);
     if (real == nullptr) return false;
-    target = real;
+    target.path = real;
     free(real);
-    if (!ReadRegularFile(target, old_bytes)) return false;
-  } else {
-    struct stat link, folder;
-    if (errno != ENOENT) return false;
-    // A dangling link is not replaced by a file.
-    if (lstat(host.c_str(), &link) == 0) return false;
-    if (stat(HostFolder(host).c_str(), &folder) != 0 ||
-        !S_ISDIR(folder.st_mode)) {
-      return false;
-    }
+    return !old_bytes || ReadRegularFile(target.path, *old_bytes);
   }
+  struct stat link, folder;
+  if (errno != ENOENT) return false;
+  // A dangling link is not replaced by a file.
+  if (lstat(host.c_str(), &link) == 0) return false;
+  return stat(HostFolder(host).c_str(), &folder) == 0 &&
+         S_ISDIR(folder.st_mode);
+}
 
+PosixProfileStore::Batch* PosixProfileStore::BatchOf(const std::string& file) {
+  if (!batch_) return nullptr;
+  return drives_.ToHost(file) == batch_->host ? &*batch_ : nullptr;
+}
+
+bool PosixProfileStore::Write(const std::string& section,
+                              const std::string& key, const std::string& value,
+                              const std::string& file) {
+  if (Batch* batch = BatchOf(file)) {
+    return batch->document.Set(section, key, value);
+  }
+  Target target;
+  std::string old_bytes;
+  if (!CheckTarget(drives_.ToHost(file), target, &old_bytes)) return false;
   IniDocument document(old_bytes);
   if (!document.Set(section, key, value)) return false;
-  if (exists && document.bytes() == old_bytes) return true;
-  return Replace(target, document.bytes(), exists ? &st : nullptr);
+  if (target.exists && document.bytes() == old_bytes) return true;
+  return Replace(target.path, document.bytes(),
+                 target.exists ? &target.st : nullptr);
+}
+
+void PosixProfileStore::BeginBatch(const std::string& file) {
+  EndBatch();
+  try {
+    Batch batch;
+    batch.host = drives_.ToHost(file);
+    // Only an existing file that may be written now is held: for any other,
+    // each write is made or refused at once, as without a batch.
+    Target target;
+    if (!CheckTarget(batch.host, target, &batch.old_bytes) || !target.exists) {
+      return;
+    }
+    batch.document = IniDocument(batch.old_bytes);
+    batch_ = std::move(batch);
+  } catch (...) {
+    batch_.reset();  // no batch: the writes go one by one
+  }
+}
+
+bool PosixProfileStore::EndBatch() {
+  if (!batch_) return true;
+  Batch batch = std::move(*batch_);
+  batch_.reset();
+  try {
+    if (batch.document.bytes() == batch.old_bytes) return true;
+    // The file may have been locked or made read-only since the start.
+    Target now;
+    if (!CheckTarget(batch.host, now, nullptr) || !now.exists) return false;
+    return Replace(now.path, batch.document.bytes(), &now.st);
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace rolvex

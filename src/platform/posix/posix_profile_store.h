@@ -22,13 +22,27 @@
 //   regular file, a UTF-16 file, and whatever IniDocument::Set refuses.
 // - A write that would leave the bytes as they are succeeds without touching
 //   the file.
+// - A batch (ProfileStore::BeginBatch) on a file that exists and may be
+//   written holds the parsed file in memory: its writes edit that document
+//   and its reads are answered from it, and EndBatch checks the file again
+//   (the refusals above) and replaces it once, as a single write does. A
+//   batch on a file that is missing or may not be written defers nothing:
+//   its writes are made, or refused, one by one. The batch trusts that the
+//   file is the installer's own while it is open (one merge source file:
+//   a short time, and the installer's own write in progress); it does not
+//   read the file again at the write-back, so a change someone else made in
+//   between is lost.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_PROFILE_STORE_H_
 
+#include <sys/stat.h>
+
+#include <optional>
 #include <string>
 
 #include "platform/posix/posix_drive_model.h"
 #include "platform/profile_store.h"
+#include "platform/rules/ini_document.h"
 
 namespace rolvex {
 
@@ -42,12 +56,37 @@ class PosixProfileStore : public ProfileStore {
                         const std::string& file) override;
   bool WriteString(const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file) override;
+  void BeginBatch(const std::string& file) override;
+  bool EndBatch() override;
 
  private:
+  // A file the store may write: whether it exists, and when it does, its
+  // stat before the write and its real path (a link resolved).
+  struct Target {
+    bool exists = false;
+    struct stat st = {};
+    std::string path;
+  };
+  // The open batch: the host path of its file, its bytes at the start and
+  // the document the batch edits.
+  struct Batch {
+    std::string host;
+    std::string old_bytes;
+    IniDocument document;
+  };
+
+  // Checks that `host` may be written (the refusals above) and fills
+  // `target`; with `old_bytes`, reads the file's bytes into it.
+  static bool CheckTarget(const std::string& host, Target& target,
+                          std::string* old_bytes);
   bool Write(const std::string& section, const std::string& key,
              const std::string& value, const std::string& file);
+  // The open batch when `file` is its file, else null. Throws what ToHost
+  // throws.
+  Batch* BatchOf(const std::string& file);
 
   const DriveModel& drives_;
+  std::optional<Batch> batch_;
 };
 
 }  // namespace rolvex

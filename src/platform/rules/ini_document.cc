@@ -55,24 +55,48 @@ std::string DecodeUtf16(std::string_view bytes, bool little_endian) {
 }  // namespace
 
 IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {
+  std::string decoded;
   if (bytes_.size() >= 2) {
     bool le = bytes_[0] == '\xFF' && bytes_[1] == '\xFE';
     bool be = bytes_[0] == '\xFE' && bytes_[1] == '\xFF';
     if (le || be) {
       utf16_ = true;
-      decoded_ = DecodeUtf16(bytes_, le);
+      decoded = DecodeUtf16(bytes_, le);
     }
   }
+  const std::string& text = utf16_ ? decoded : bytes_;
+  std::size_t piece_begin = 0;
+  for (std::size_t pos = FirstLine(text); pos < text.size();) {
+    Line line = ReadLine(text, pos);
+    if (line.kind == Kind::kSection) {
+      pieces_.push_back(text.substr(piece_begin, pos - piece_begin));
+      piece_begin = pos;
+      sections_.emplace(AsciiUpperCase(NameOf(text, line)), pieces_.size());
+    }
+    pos = line.next;
+  }
+  pieces_.push_back(text.substr(piece_begin));
 }
 
-std::size_t IniDocument::FirstLine() const {
-  return !utf16_ && std::string_view(bytes_).starts_with(kUtf8Bom)
+const std::string& IniDocument::bytes() const {
+  if (stale_) {
+    std::size_t size = 0;
+    for (const std::string& piece : pieces_) size += piece.size();
+    bytes_.clear();
+    bytes_.reserve(size);
+    for (const std::string& piece : pieces_) bytes_ += piece;
+    stale_ = false;
+  }
+  return bytes_;
+}
+
+std::size_t IniDocument::FirstLine(const std::string& text) const {
+  return !utf16_ && std::string_view(text).starts_with(kUtf8Bom)
              ? kUtf8Bom.size()
              : 0;
 }
 
-IniDocument::Line IniDocument::ReadLine(std::size_t pos) const {
-  const std::string& t = text();
+IniDocument::Line IniDocument::ReadLine(const std::string& t, std::size_t pos) {
   Line line;
   std::size_t stop = t.find_first_of("\r\n", pos);
   if (stop == npos) {
@@ -116,35 +140,31 @@ IniDocument::Line IniDocument::ReadLine(std::size_t pos) const {
   return line;
 }
 
-std::string_view IniDocument::NameOf(const Line& line) const {
-  return std::string_view(text()).substr(line.name_begin,
-                                         line.name_end - line.name_begin);
+std::string_view IniDocument::NameOf(const std::string& text,
+                                     const Line& line) {
+  return std::string_view(text).substr(line.name_begin,
+                                       line.name_end - line.name_begin);
 }
 
-std::optional<IniDocument::Line> IniDocument::FindSection(
+std::optional<std::size_t> IniDocument::FindSection(
     std::string_view section) const {
   if (section.empty()) return std::nullopt;
-  for (std::size_t pos = FirstLine(); pos < text().size();) {
-    Line line = ReadLine(pos);
-    if (line.kind == Kind::kSection && EqualNames(NameOf(line), section)) {
-      return line;
-    }
-    pos = line.next;
-  }
-  return std::nullopt;
+  auto it = sections_.find(AsciiUpperCase(section));
+  if (it == sections_.end()) return std::nullopt;
+  return it->second;
 }
 
-std::optional<IniDocument::Line> IniDocument::FindKey(const Line& header,
+std::optional<IniDocument::Line> IniDocument::FindKey(const std::string& piece,
                                                       std::string_view key,
-                                                      bool comment_key) const {
+                                                      bool comment_key) {
   if (key.empty()) return std::nullopt;
-  for (std::size_t pos = header.next; pos < text().size();) {
-    Line line = ReadLine(pos);
-    if (line.kind == Kind::kSection) break;
+  // The piece's first line is its section line.
+  for (std::size_t pos = ReadLine(piece, 0).next; pos < piece.size();) {
+    Line line = ReadLine(piece, pos);
     bool candidate =
         line.kind == Kind::kEntry ||
         (comment_key && line.kind == Kind::kComment && line.equals != npos);
-    if (candidate && EqualNames(NameOf(line), key)) return line;
+    if (candidate && EqualNames(NameOf(piece, line), key)) return line;
     pos = line.next;
   }
   return std::nullopt;
@@ -152,11 +172,12 @@ std::optional<IniDocument::Line> IniDocument::FindKey(const Line& header,
 
 std::optional<std::string> IniDocument::Find(std::string_view section,
                                              std::string_view key) const {
-  std::optional<Line> header = FindSection(Trim(UpToNul(section)));
-  if (!header) return std::nullopt;
-  std::optional<Line> line = FindKey(*header, Trim(UpToNul(key)), false);
+  std::optional<std::size_t> index = FindSection(Trim(UpToNul(section)));
+  if (!index) return std::nullopt;
+  const std::string& piece = pieces_[*index];
+  std::optional<Line> line = FindKey(piece, Trim(UpToNul(key)), false);
   if (!line) return std::nullopt;
-  std::string_view value = Trim(std::string_view(text()).substr(
+  std::string_view value = Trim(std::string_view(piece).substr(
       line->equals + 1, line->text_end - line->equals - 1));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
@@ -174,46 +195,50 @@ bool IniDocument::Set(std::string_view section, std::string_view key,
   while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
 
   std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
-  std::optional<Line> header = FindSection(section);
-  if (!header) {
-    std::string add;
-    if (bytes_.size() > FirstLine() && bytes_.back() != '\r' &&
-        bytes_.back() != '\n') {
-      add = "\r\n";
+  std::optional<std::size_t> index = FindSection(section);
+  stale_ = true;
+  if (!index) {
+    // Only piece 0 can be empty: every other one starts with its section.
+    std::string& last = pieces_.back();
+    const bool has_lines = pieces_.size() > 1 || last.size() > FirstLine(last);
+    if (has_lines && last.back() != '\r' && last.back() != '\n') {
+      last += "\r\n";
     }
-    add += "[" + std::string(section) + "]\r\n" + entry;
-    bytes_ += add;
+    pieces_.push_back("[" + std::string(section) + "]\r\n" + entry);
+    sections_.emplace(AsciiUpperCase(section), pieces_.size() - 1);
     return true;
   }
-  if (std::optional<Line> found = FindKey(*header, key, key.front() == ';')) {
-    ReplaceValue(*found, value);
+  std::string& piece = pieces_[*index];
+  if (std::optional<Line> found = FindKey(piece, key, key.front() == ';')) {
+    ReplaceValue(piece, *found, value);
     return true;
   }
-  Line last = *header;
-  for (std::size_t pos = header->next; pos < bytes_.size();) {
-    Line line = ReadLine(pos);
-    if (line.kind == Kind::kSection) break;
+  Line last = ReadLine(piece, 0);
+  for (std::size_t pos = last.next; pos < piece.size();) {
+    Line line = ReadLine(piece, pos);
     if (line.kind == Kind::kEntry) last = line;
     pos = line.next;
   }
-  InsertAfter(last, entry);
+  InsertAfter(piece, last, entry);
   return true;
 }
 
-void IniDocument::ReplaceValue(const Line& line, std::string_view value) {
+void IniDocument::ReplaceValue(std::string& piece, const Line& line,
+                               std::string_view value) {
   std::size_t from = line.equals + 1;
   if (!value.empty()) {
-    while (from < line.text_end && IsBlank(bytes_[from])) ++from;
+    while (from < line.text_end && IsBlank(piece[from])) ++from;
   }
-  bytes_.replace(from, line.text_end - from, value);
+  piece.replace(from, line.text_end - from, value);
 }
 
-void IniDocument::InsertAfter(const Line& line, const std::string& new_line) {
+void IniDocument::InsertAfter(std::string& piece, const Line& line,
+                              const std::string& new_line) {
   if (line.next == line.end) {
     // The file's last line, without a line end: give it one first.
-    bytes_.insert(line.end, "\r\n" + new_line);
+    piece.insert(line.end, "\r\n" + new_line);
   } else {
-    bytes_.insert(line.next, new_line);
+    piece.insert(line.next, new_line);
   }
 }
 

@@ -56,13 +56,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace rolvex {
 
+// A document is held as its sections, each a piece of the text of its own
+// with an index by name, so that Find and Set cost the size of the one
+// section they touch, not that of the file: a merge of many entries into a
+// big file stays linear.
 class IniDocument {
  public:
   // An empty document: a file that does not exist yet.
-  IniDocument() = default;
+  IniDocument() : IniDocument(std::string()) {}
   explicit IniDocument(std::string bytes);
 
   // The value of `key` in the first section named `section`, with the reading
@@ -76,8 +82,9 @@ class IniDocument {
   bool Set(std::string_view section, std::string_view key,
            std::string_view value);
 
-  // The file's bytes, with every edit made so far.
-  const std::string& bytes() const { return bytes_; }
+  // The file's bytes, with every edit made so far (put together from the
+  // sections after an edit: O(file) once, not per edit).
+  const std::string& bytes() const;
 
   // True for a file with a UTF-16 byte order mark (never written).
   bool is_utf16() const { return utf16_; }
@@ -85,9 +92,9 @@ class IniDocument {
  private:
   enum class Kind { kBlank, kComment, kSection, kEntry, kOther };
 
-  // One line of the file, classified. Offsets index text(). Lines are read
-  // on demand, not kept: a file of millions of short lines costs nothing
-  // beyond its bytes.
+  // One line of a piece, classified. Offsets index that piece. Lines are
+  // read on demand, not kept: a file of millions of short lines costs
+  // nothing beyond its bytes.
   struct Line {
     std::size_t text_end = 0;  // one past the last byte before trailing blanks
     std::size_t end = 0;       // one past the last byte before the line end
@@ -98,23 +105,33 @@ class IniDocument {
     std::size_t equals = 0;  // entry or comment: the first "=", or npos
   };
 
-  const std::string& text() const { return utf16_ ? decoded_ : bytes_; }
-  // The first byte of the first line (after a UTF-8 byte order mark).
-  std::size_t FirstLine() const;
-  // The line that starts at `pos` (< text().size()).
-  Line ReadLine(std::size_t pos) const;
-  std::string_view NameOf(const Line& line) const;
-  // The first section line named `section`.
-  std::optional<Line> FindSection(std::string_view section) const;
-  // The line of the section headed by `header` whose key is `key` (entries;
-  // comment lines as well when `comment_key`).
-  std::optional<Line> FindKey(const Line& header, std::string_view key,
-                              bool comment_key) const;
-  void ReplaceValue(const Line& line, std::string_view value);
-  void InsertAfter(const Line& line, const std::string& new_line);
+  // The first byte of the first line of `text` (after a UTF-8 byte order
+  // mark).
+  std::size_t FirstLine(const std::string& text) const;
+  // The line of `text` that starts at `pos` (< text.size()).
+  static Line ReadLine(const std::string& text, std::size_t pos);
+  static std::string_view NameOf(const std::string& text, const Line& line);
+  // The piece of the first section named `section`.
+  std::optional<std::size_t> FindSection(std::string_view section) const;
+  // The line of the section `piece` whose key is `key` (entries; comment
+  // lines as well when `comment_key`).
+  static std::optional<Line> FindKey(const std::string& piece,
+                                     std::string_view key, bool comment_key);
+  static void ReplaceValue(std::string& piece, const Line& line,
+                           std::string_view value);
+  static void InsertAfter(std::string& piece, const Line& line,
+                          const std::string& new_line);
 
-  std::string bytes_;
-  std::string decoded_;  // a UTF-16 file's text, read by code units
+  // The text cut before every section line: piece 0 holds what comes before
+  // the first one (a byte order mark, entries of no section), every other
+  // piece one section line and the lines up to the next. For a UTF-16 file
+  // the text is the one read by code units.
+  std::vector<std::string> pieces_;
+  // The piece of the first section of each name, by its upper-cased name.
+  std::unordered_map<std::string, std::size_t> sections_;
+  // The file's bytes; out of date (stale_) after an edit until asked for.
+  mutable std::string bytes_;
+  mutable bool stale_ = false;
   bool utf16_ = false;
 };
 

@@ -12,6 +12,9 @@
 // would add lines, even sections, of its own. So nothing is written (false)
 // for what ReadsBackAsWritten (rules/ini_document.h) refuses, the same
 // entries every other profile store refuses.
+//
+// A batch defers nothing: the system function writes each entry into the
+// file itself, so EndBatch has nothing left to write back.
 #ifndef ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_WIN32_WIN32_PROFILE_STORE_H_
 
@@ -28,6 +31,8 @@ class Win32ProfileStore : public ProfileStore {
                         const std::string& file) override;
   bool WriteString(const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file) override;
+  void BeginBatch(const std::string& file) override { (void)file; }
+  bool EndBatch() override { return true; }
 };
 
 }  // namespace rolvex

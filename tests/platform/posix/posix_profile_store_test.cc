@@ -160,6 +160,39 @@ TEST_F(PosixProfileStoreTest, FileLockedByAnotherHolderIsNotWritten) {
   EXPECT_TRUE(store_.WriteString("A", "k", "new", "C:\\locked.ini"));
 }
 
+TEST_F(PosixProfileStoreTest, BatchWritesBackOnceAndChecksTheFileThen) {
+  TempPrefix::Write(Host("b.ini"), "[A]\nk=old\n");
+  const ino_t before = Inode(Host("b.ini"));
+  store_.BeginBatch("C:\\B.INI");
+  EXPECT_TRUE(store_.WriteString("A", "k", "new", "C:\\b.ini"));
+  EXPECT_TRUE(store_.WriteString("B", "j", "1", "C:\\b.ini"));
+  // Nothing is on disk before the write-back; reads see the batch.
+  EXPECT_EQ(TempPrefix::Read(Host("b.ini")), "[A]\nk=old\n");
+  EXPECT_EQ(Inode(Host("b.ini")), before);
+  EXPECT_EQ(Get("a", "K", "C:\\b.ini"), "new");
+  EXPECT_TRUE(store_.EndBatch());
+  EXPECT_EQ(TempPrefix::Read(Host("b.ini")), "[A]\nk=new\n[B]\r\nj=1\r\n");
+
+  // A file locked after the batch began refuses the write-back as a whole.
+  store_.BeginBatch("C:\\b.ini");
+  EXPECT_TRUE(store_.WriteString("A", "k", "lost", "C:\\b.ini"));
+  int fd = open(Host("b.ini").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  EXPECT_FALSE(store_.EndBatch());
+  close(fd);
+  EXPECT_EQ(Get("A", "k", "C:\\b.ini"), "new");
+
+  // A batch on a file that may not be written holds nothing: each write is
+  // refused at once, and the write-back has nothing to refuse.
+  chmod(Host("b.ini").c_str(), 0444);
+  store_.BeginBatch("C:\\b.ini");
+  EXPECT_FALSE(store_.WriteString("A", "k", "ro", "C:\\b.ini"));
+  EXPECT_TRUE(store_.EndBatch());
+  EXPECT_EQ(Get("A", "k", "C:\\b.ini"), "new");
+  EXPECT_EQ(FilesOfDriveC(), (std::vector<std::string>{"b.ini"}));
+}
+
 TEST_F(PosixProfileStoreTest, FailedWriteKeepsOldContentAndLeavesNoTemporary) {
   std::string old = "[A]\nk=old\n; padding " + std::string(2000, 'p') + "\n";
   TempPrefix::Write(Host("big.ini"), old);
