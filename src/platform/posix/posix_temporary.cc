@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -16,6 +15,7 @@
 #include <sstream>
 
 #include "platform/posix/posix_host_path.h"
+#include "platform/rules/ascii_text.h"
 
 namespace rolvex {
 namespace {
@@ -59,8 +59,11 @@ TemporaryMaker Measure() {
   me.pid = getpid();
   std::string boot;
   for (char c : ReadFirstLine("/proc/sys/kernel/random/boot_id")) {
-    if (std::isxdigit(static_cast<unsigned char>(c)) && boot.size() < 16) {
-      boot += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char lower = AsciiLower(c);
+    const bool hex =
+        (lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'f');
+    if (hex && boot.size() < 16) {
+      boot += lower;
     }
   }
   char link[64];
