@@ -13,6 +13,10 @@
 source "$(dirname "$0")/lib.sh"
 
 SHIM=${ROLVEX_FAULT_SHIM:-$E2E_REPO/build/linux/tests/e2e/librolvex_fault_shim.so}
+# A program built with AddressSanitizer needs its runtime first among the
+# preloaded libraries, ahead of the shim.
+asan_runtime=$(ldd "$ROLVEX_BIN" 2>/dev/null | awk '/libasan/ {print $3}')
+[ -z "$asan_runtime" ] || SHIM="$asan_runtime $SHIM"
 SEED=${ROLVEX_CRASH_SEED:-$((RANDOM * 32768 + RANDOM))}
 TRIALS=${ROLVEX_CRASH_TRIALS:-20}
 echo "crash trials: seed $SEED (ROLVEX_CRASH_SEED=$SEED repeats them)"

@@ -10,6 +10,10 @@
 source "$(dirname "$0")/lib.sh"
 
 SHIM=${ROLVEX_FAULT_SHIM:-$E2E_REPO/build/linux/tests/e2e/librolvex_fault_shim.so}
+# A program built with AddressSanitizer needs its runtime first among the
+# preloaded libraries, ahead of the shim.
+asan_runtime=$(ldd "$ROLVEX_BIN" 2>/dev/null | awk '/libasan/ {print $3}')
+[ -z "$asan_runtime" ] || SHIM="$asan_runtime $SHIM"
 S='C:\ServicePacks\Standard'
 P='C:\ServicePacks'
 
@@ -18,7 +22,7 @@ P='C:\ServicePacks'
 run_with_faults() {
   local fired=$E2E_TMP/fired.txt
   rm -f "$fired"
-  LD_PRELOAD=$SHIM ROLVEX_FAULTS=$1 ROLVEX_FAULT_LOG=$fired drv_run 2
+  LD_PRELOAD="$SHIM" ROLVEX_FAULTS=$1 ROLVEX_FAULT_LOG=$fired drv_run 2
   [[ -s "$fired" ]] || fail "the fault [$1] never fired"
   local left
   left=$(find "$PREFIX" -name '.~rolvex-*')
