@@ -40,10 +40,15 @@ int ParseDosAttrib(const char* data, std::size_t size) {
   return static_cast<int>(value & 0xffff);
 }
 
-int ReadDosAttrib(const std::string& host_path) {
+int ReadDosAttrib(const std::string& host_path, bool* stored) {
   char buffer[256];
   ssize_t n =
       getxattr(host_path.c_str(), kDosAttribName, buffer, sizeof buffer);
+  // Only "nothing stored" and "nowhere to store it" are known to hold
+  // nothing; any other failure may hide a stored value.
+  if (stored != nullptr) {
+    *stored = !(n < 0 && (errno == ENODATA || errno == ENOTSUP));
+  }
   if (n < 0 && errno == ERANGE) {
     // A long Samba blob: its hex text stands at the front, which is all we
     // need, so read it whole and parse the beginning.
@@ -84,11 +89,14 @@ int WriteDosAttrib(const std::string& host_path, int bits) {
 
 int HostAttributes(const std::string& host_path, const std::string& name,
                    const struct stat& st) {
-  int stored = ReadDosAttrib(host_path);
+  return AttributeBits(name, st.st_mode, ReadDosAttrib(host_path));
+}
+
+int AttributeBits(const std::string& name, mode_t mode, int stored) {
   int bits = stored & (kAttrHidden | kAttrSystem | kAttrArchive);
-  if (S_ISDIR(st.st_mode)) {
+  if (S_ISDIR(mode)) {
     bits |= kAttrDirectory | (stored & kAttrReadOnly);
-  } else if ((st.st_mode & 0222) == 0 || (stored & kAttrReadOnly) != 0) {
+  } else if ((mode & 0222) == 0 || (stored & kAttrReadOnly) != 0) {
     bits |= kAttrReadOnly;
   }
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") {

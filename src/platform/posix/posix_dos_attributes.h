@@ -28,8 +28,9 @@ inline constexpr char kDosAttribName[] = "user.DOSATTRIB";
 int ParseDosAttrib(const char* data, std::size_t size);
 
 // The stored bits of `host_path`; 0 when none are stored or the file system
-// keeps no extended attributes.
-int ReadDosAttrib(const std::string& host_path);
+// keeps no extended attributes. `stored`, when given, tells whether the
+// attribute is there at all.
+int ReadDosAttrib(const std::string& host_path, bool* stored = nullptr);
 
 // Stores `bits` (0 removes the attribute); what is stored already as asked
 // is not written again. Returns 0, or the errno of the
@@ -40,6 +41,9 @@ int WriteDosAttrib(const std::string& host_path, int bits);
 // followed) and `name` its last path component.
 int HostAttributes(const std::string& host_path, const std::string& name,
                    const struct stat& st);
+// The same from what was read already: `mode` (links followed) and the
+// stored bits.
+int AttributeBits(const std::string& name, mode_t mode, int stored);
 
 // The process's umask, read without changing it.
 mode_t CurrentUmask();

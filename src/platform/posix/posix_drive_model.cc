@@ -37,6 +37,9 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+// How many folders DriveModel keeps mapped (a few hundred bytes each).
+constexpr std::size_t kKnownFolders = 4096;
+
 // Characters Windows refuses inside a file name.
 bool IsBadNameChar(char c) {
   unsigned char u = static_cast<unsigned char>(c);
@@ -162,7 +165,7 @@ DriveModel DriveModel::FromEnvironment() {
   return DriveModel(Join(home, ".local/share/rolvex"));
 }
 
-std::string DriveModel::DriveFolder(char letter) const {
+std::string DriveModel::DriveFolder(char letter, bool& from_index) const {
   std::string dosdevices = Join(prefix_, "dosdevices");
   std::string lower_name = std::string(1, letter) + ":";
   FolderIndex::Entry entry;
@@ -175,6 +178,7 @@ std::string DriveModel::DriveFolder(char letter) const {
     case FolderIndex::Answer::kNotIndexed:
       break;
   }
+  from_index = false;
   std::string lower = Join(dosdevices, lower_name);
   if (Exists(lower)) return lower;
   char upper_letter = static_cast<char>(letter - 'a' + 'A');
@@ -185,6 +189,35 @@ std::string DriveModel::DriveFolder(char letter) const {
 }
 
 std::string DriveModel::ToHost(const std::string& windows_path) const {
+  Refresh();
+  return Map(windows_path);
+}
+
+void DriveModel::Refresh() const { index_->Refresh(); }
+
+std::string DriveModel::Map(const std::string& windows_path) const {
+  const unsigned long long generation = index_->generation();
+  for (const Mapping& known : recent_) {
+    if (known.generation == generation && known.windows_path == windows_path) {
+      return known.host_path;
+    }
+  }
+  bool from_index = true;
+  std::string host = MapAnew(windows_path, from_index);
+  // Finding a name may have dropped an index (a failed assumption), which
+  // changes the generation: such a mapping is not kept.
+  if (from_index && index_->generation() == generation) {
+    Mapping& slot = recent_[next_recent_];
+    next_recent_ = (next_recent_ + 1) % recent_.size();
+    slot.windows_path = windows_path;
+    slot.host_path = host;
+    slot.generation = generation;
+  }
+  return host;
+}
+
+std::string DriveModel::MapAnew(const std::string& windows_path,
+                                bool& from_index) const {
   const std::string& p = windows_path;
   bool has_drive =
       p.size() >= 2 && p[1] == ':' &&
@@ -192,10 +225,6 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
   if (!has_drive || (p.size() > 2 && p[2] != '\\')) {
     throw RunError(kErrPathNotFound, "Path not found: " + p);
   }
-  index_->Refresh();
-  std::string folder = DriveFolder(AsciiLower(p[0]));
-  if (folder.empty()) throw RunError(kErrPathNotFound, "Path not found: " + p);
-
   // Split at "\" and fold ".", ".." and empty components away.
   std::vector<std::string> parts;
   size_t start = 3;
@@ -218,9 +247,34 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
   }
   bool trailing_separator = p.size() > 3 && p.back() == '\\';
 
-  std::string host = folder;
+  // The folder that holds the last component, as an earlier mapping from
+  // the index alone found it.
+  const unsigned long long generation = index_->generation();
+  if (folders_generation_ != generation) {
+    folders_.clear();
+    folders_generation_ = generation;
+  }
+  std::string parent_key;
+  if (parts.size() >= 2) {
+    parent_key = std::string(1, AsciiLower(p[0]));
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+      parent_key += '\\';
+      parent_key += parts[i];
+    }
+  }
+  std::string host;
+  size_t first = 0;
+  if (auto known = folders_.find(parent_key);
+      !parent_key.empty() && known != folders_.end()) {
+    host = known->second;
+    first = parts.size() - 1;
+  } else {
+    host = DriveFolder(AsciiLower(p[0]), from_index);
+    if (host.empty()) throw RunError(kErrPathNotFound, "Path not found: " + p);
+  }
+
   bool looking = true;  // false once a component is missing
-  for (size_t i = 0; i < parts.size(); ++i) {
+  for (size_t i = first; i < parts.size(); ++i) {
     FolderIndex::Kind kind = FolderIndex::Kind::kUnknown;
     if (looking) {
       FolderIndex::Entry entry;
@@ -234,6 +288,7 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
           looking = false;
           break;
         case FolderIndex::Answer::kNotIndexed:
+          from_index = false;
           host = Join(host, MatchComponent(host, parts[i]));
           if (!Exists(host)) looking = false;
           break;
@@ -249,9 +304,14 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
       continue;
     }
     bool must_be_folder = i + 1 < parts.size() || trailing_separator;
+    if (kind == FolderIndex::Kind::kFolder && i + 2 == parts.size() &&
+        from_index && folders_.size() < kKnownFolders) {
+      folders_.emplace(parent_key, host);
+    }
     if (!must_be_folder || kind == FolderIndex::Kind::kFolder) continue;
     // A link (or an entry the host did not type) is asked every time: what
     // it leads to can change without a change in any indexed folder.
+    from_index = false;
     struct stat st;
     bool is_folder = kind != FolderIndex::Kind::kOther &&
                      stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

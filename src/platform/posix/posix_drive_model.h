@@ -30,12 +30,20 @@
 //
 // Cost: the folders on the way are matched in memory (FolderIndex), so a
 // mapping costs one read of the change queue, and one stat for each link on
-// the way, instead of a walk of the disk from the drive's root down.
+// the way, instead of a walk of the disk from the drive's root down. The last
+// few mappings made from the index alone (no link on the way, every folder
+// indexed) are kept and given again while no indexed name has changed since
+// (FolderIndex::generation), since a run maps each of its files many times
+// in a row; so are the folders that hold the files mapped, under the same
+// rule.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/posix/posix_folder_index.h"
 
@@ -59,6 +67,16 @@ class DriveModel {
   // fallback Z:); no result ends in "/" except "/" itself.
   std::string ToHost(const std::string& windows_path) const;
 
+  // ToHost without the read of the change queue: the disk as of the last
+  // Refresh (or ToHost). For an operation that maps several paths at once
+  // and must see them as of one moment.
+  void Refresh() const;
+  std::string Map(const std::string& windows_path) const;
+
+  // The index of the folders met (see posix_folder_index.h), for what the
+  // file operations keep of the entries in them.
+  FolderIndex& index() const { return *index_; }
+
   // The Windows path of a host path: the drive whose folder (both resolved
   // with realpath; a missing tail of `host_path` is kept as given) is the
   // longest prefix of it, else Z: with every "/" turned into "\". A drive's
@@ -72,12 +90,27 @@ class DriveModel {
 
  private:
   // The drive's folder for a letter (a-z), or "" when the letter is unmapped.
-  std::string DriveFolder(char letter) const;
+  // `from_index` tells whether the index alone gave the answer.
+  std::string DriveFolder(char letter, bool& from_index) const;
+  std::string MapAnew(const std::string& windows_path, bool& from_index) const;
+
+  struct Mapping {
+    std::string windows_path;
+    std::string host_path;
+    unsigned long long generation = 0;  // 0: empty
+  };
 
   std::string prefix_;
   // The folders met on the way, indexed once (see posix_folder_index.h for
   // what it trusts); shared by copies of the model, which see the same disk.
   std::shared_ptr<FolderIndex> index_;
+  mutable std::array<Mapping, 16> recent_;
+  mutable std::size_t next_recent_ = 0;
+  // Windows folder (drive letter in lower case, then each component as
+  // given) -> host folder, for folders found from the index alone, while
+  // the index's generation is folders_generation_.
+  mutable std::unordered_map<std::string, std::string> folders_;
+  mutable unsigned long long folders_generation_ = 0;
 };
 
 }  // namespace rolvex

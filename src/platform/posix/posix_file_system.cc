@@ -13,6 +13,7 @@
 #include "platform/posix/posix_file_copy.h"
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
+#include "platform/posix/posix_host_facts.h"
 #include "platform/posix/posix_host_path.h"
 #include "platform/posix/posix_temporary.h"
 #include "platform/rules/buffer_item_reader.h"
@@ -32,6 +33,18 @@ int AttributesOf(const std::string& host_path, const struct stat& st) {
   return HostAttributes(host_path, HostName(host_path), st);
 }
 
+// The facts of an object that must exist; throws 53 (76 when the way is
+// blocked).
+HostFacts FactsOfExisting(const DriveModel& drives,
+                          const std::string& host_path,
+                          bool with_times = false) {
+  HostFacts facts;
+  if (!LookUpFacts(drives, host_path, facts, with_times)) {
+    throw ErrnoError(errno, kErrFileNotFound);
+  }
+  return facts;
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(const DriveModel& drives) : drives_(drives) {}
@@ -41,35 +54,36 @@ PosixFileSystem::~PosixFileSystem() { pending_.SyncAll(); }
 void PosixFileSystem::Flush() { pending_.SyncAll(); }
 
 int PosixFileSystem::GetAttr(const std::string& path) {
-  std::string host = drives_.ToHost(path);
-  int bits = AttributesOf(host, StatExisting(host));
+  drives_.Refresh();
+  std::string host = drives_.Map(path);
+  const HostFacts facts = FactsOfExisting(drives_, host);
+  int bits = AttributesOf(host, facts);
   // A symbolic link is reported as Windows reports a junction, so that a
   // tree listing does not follow a link that leads back into the tree. A
   // drive's root ("C:\", also as "C:\Folder\..") is the prefix's drive
   // link itself and stays plain.
-  struct stat link_st;
-  if (host != drives_.ToHost(path.substr(0, 2)) &&
-      lstat(host.c_str(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
+  if (facts.is_link && host != drives_.Map(path.substr(0, 2))) {
     bits |= kAttrReparsePoint;
   }
   return bits;
 }
 
 void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
-  std::string host = drives_.ToHost(path);
-  struct stat st = StatExisting(host);
+  drives_.Refresh();
+  std::string host = drives_.Map(path);
+  const HostFacts facts = FactsOfExisting(drives_, host);
   // Every pass sets the attributes of each target it handles, kept ones
   // too, so this reaches every folder a run works in, also those where
   // nothing needs copying any more after a killed run.
   SweepStaleTemporaries(HostFolder(host));
   int wanted =
       attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
-  bool folder = S_ISDIR(st.st_mode);
+  bool folder = S_ISDIR(facts.mode);
   // A file's read-only bit is its permission; a folder keeps it stored.
   int stored = folder ? wanted : (wanted & ~kAttrReadOnly);
   bool make_read_only = !folder && (wanted & kAttrReadOnly) != 0;
 
-  mode_t mode = st.st_mode & 07777;
+  mode_t mode = facts.mode & 07777;
   mode_t new_mode = mode;
   if (!folder && make_read_only) {
     new_mode = mode & ~0222;
@@ -85,7 +99,8 @@ void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
   // Taking the write bits last and giving them first keeps the right to
   // store the extended attribute for an owner who is not root.
   if (!make_read_only) apply_mode();
-  int err = WriteDosAttrib(host, stored);
+  // Clearing what is not stored is no write at all (most targets).
+  int err = (stored == 0 && !facts.stored) ? 0 : WriteDosAttrib(host, stored);
   if (err == ENOTSUP || err == EOPNOTSUPP) {
     if ((stored & ~kAttrArchive) != 0) {
       throw RunError(kErrPermissionDenied,
@@ -150,19 +165,21 @@ void PosixFileSystem::MkDir(const std::string& path) {
 
 FileTime PosixFileSystem::DateLastModified(const std::string& path) {
   std::string host = drives_.ToHost(path);
-  struct stat st = StatExisting(host);
+  const HostFacts facts = FactsOfExisting(drives_, host, /*with_times=*/true);
   // The file-system object's GetFile finds files only.
-  if (S_ISDIR(st.st_mode)) throw RunError::Of(kErrFileNotFound);
-  return static_cast<FileTime>(st.st_mtim.tv_sec);
+  if (S_ISDIR(facts.mode)) throw RunError::Of(kErrFileNotFound);
+  return static_cast<FileTime>(facts.mtime);
 }
 
 void PosixFileSystem::AppendLine(const std::string& path,
                                  const std::string& line) {
   std::string host = drives_.ToHost(path);
-  struct stat st;
-  if (StatFollow(host, st)) {
-    if (!S_ISREG(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
-    if ((AttributesOf(host, st) & kAttrReadOnly) != 0) {
+  // Only the kind and the read-only bit count here, which appending to the
+  // file (this line's predecessors) does not change.
+  HostFacts facts;
+  if (LookUpFacts(drives_, host, facts, /*with_times=*/false)) {
+    if (!S_ISREG(facts.mode)) throw RunError::Of(kErrPathFileAccess);
+    if ((AttributesOf(host, facts) & kAttrReadOnly) != 0) {
       throw RunError::Of(kErrPermissionDenied);
     }
   } else {

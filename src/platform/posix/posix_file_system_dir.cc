@@ -10,6 +10,7 @@
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_host_facts.h"
 #include "platform/posix/posix_host_path.h"
 #include "platform/rules/directory_search.h"
 #include "platform/run_error.h"
@@ -39,15 +40,15 @@ bool NothingThere(int err) {
 // cannot be used: a link that leads nowhere is not listed, since reading its
 // attributes afterwards would fail and stop a whole tree listing. Sets `err`
 // for a failure that is no such link.
-int EntryAttributes(const std::string& folder, const std::string& name,
-                    int& err) {
+int EntryAttributes(const DriveModel& drives, const std::string& folder,
+                    const std::string& name, int& err) {
   std::string path = folder == "/" ? "/" + name : folder + "/" + name;
-  struct stat st;
-  if (!StatFollow(path, st)) {
+  HostFacts facts;
+  if (!LookUpFacts(drives, path, facts, /*with_times=*/false)) {
     if (!NothingThere(errno)) err = errno;
     return -1;
   }
-  return HostAttributes(path, name, st);
+  return AttributeBits(name, facts.mode, facts.stored_bits);
 }
 
 }  // namespace
@@ -56,18 +57,19 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   found_.clear();
   next_ = 0;
   // An unusable drive fails the search as a whole.
-  const std::string drive_root = drives_.ToHost(path.substr(0, 2));
+  drives_.Refresh();
+  const std::string drive_root = drives_.Map(path.substr(0, 2));
   size_t slash = path.find_last_of('\\');
   if (slash == std::string::npos) {
-    drives_.ToHost(path);  // "C:foo" names no folder: 76
-    return "";             // "C:" alone names no entry
+    drives_.Map(path);  // "C:foo" names no folder: 76
+    return "";          // "C:" alone names no entry
   }
   std::string last = path.substr(slash + 1);
   if (last.empty()) return "";  // "C:\Folder\" is no entry either
 
   std::string host_folder;
   try {
-    host_folder = drives_.ToHost(path.substr(0, slash + 1));
+    host_folder = drives_.Map(path.substr(0, slash + 1));
   } catch (const RunError& e) {
     // A file on the way, or a folder name that no folder can have: either
     // way the folder is missing.
@@ -85,7 +87,7 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   } else {
     std::string host;
     try {
-      host = drives_.ToHost(path);
+      host = drives_.Map(path);
     } catch (const RunError& e) {
       if (e.number() == kErrPathNotFound) return "";
       throw;
@@ -108,6 +110,7 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
     const std::string& host_folder, const std::string& pattern, int mask,
     bool with_dot_entries) {
   std::vector<std::string> names;
+  drives_.index().Index(host_folder);
   DIR* dir = opendir(host_folder.c_str());
   if (dir == nullptr) {
     // A missing folder holds nothing; one that may not be read is no empty
@@ -134,7 +137,7 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
       }
       continue;
     }
-    int attributes = EntryAttributes(host_folder, name, err);
+    int attributes = EntryAttributes(drives_, host_folder, name, err);
     if (err != 0) break;
     if (attributes >= 0 && PassesMask(attributes, mask)) names.push_back(name);
   }
@@ -145,14 +148,16 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
 }
 
 std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask) {
-  struct stat st;
-  if (!StatFollow(host_path, st)) {
+  HostFacts facts;
+  if (!LookUpFacts(drives_, host_path, facts, /*with_times=*/false)) {
     if (NothingThere(errno)) return "";
     throw ErrnoError(errno, kErrFileNotFound);
   }
   std::string name = HostName(host_path);
   if (name.empty()) return "";  // the root of Z: has no name of its own
-  return PassesMask(HostAttributes(host_path, name, st), mask) ? name : "";
+  return PassesMask(AttributeBits(name, facts.mode, facts.stored_bits), mask)
+             ? name
+             : "";
 }
 
 }  // namespace rolvex

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <limits.h>
 #include <string.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -16,9 +17,11 @@
 namespace rolvex {
 namespace {
 
-constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                                    IN_MOVED_TO | IN_DELETE_SELF |
-                                    IN_MOVE_SELF | IN_ONLYDIR;
+constexpr uint32_t kNameEvents =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+constexpr uint32_t kContentEvents = IN_MODIFY | IN_CLOSE_WRITE;
+constexpr uint32_t kWatchedEvents = kNameEvents | kContentEvents | IN_ATTRIB |
+                                    IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 // File systems whose every change goes through this kernel, so that inotify
 // reports it. A network or FUSE file system can change behind its back.
@@ -65,6 +68,11 @@ void FolderIndex::Refresh() {
     ssize_t n = read(inotify_fd_, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;  // EAGAIN: nothing more is queued
+    // A read returns every queued event that fits: one that left room for
+    // the largest event has emptied the queue as of that moment.
+    const bool drained =
+        static_cast<std::size_t>(n) + sizeof(inotify_event) + NAME_MAX + 1 <=
+        sizeof buffer;
     for (ssize_t pos = 0; pos < n;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + pos);
       pos += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
@@ -81,18 +89,29 @@ void FolderIndex::Refresh() {
         for (const std::string& key : keys) ForgetBelow(key);
         continue;
       }
-      if (event->len == 0) continue;
+      if (event->len == 0) continue;  // the folder's own times or attributes
       const std::string name = event->name;
       const std::string folded = AsciiLowerCase(name);
       auto range = listing.names.equal_range(folded);
       auto same = range.first;
       while (same != range.second && same->second.name != name) ++same;
+      if ((event->mask & kNameEvents) == 0) {
+        if (same == range.second || !same->second.facts) continue;
+        if (event->mask & IN_ATTRIB) {
+          same->second.facts.reset();
+        } else {
+          same->second.facts->times_known = false;
+        }
+        continue;
+      }
+      ++generation_;
       if (event->mask & (IN_CREATE | IN_MOVED_TO)) {
         Kind kind = (event->mask & IN_ISDIR) ? Kind::kFolder : Kind::kUnknown;
         if (same == range.second) {
-          listing.names.emplace(folded, Entry{name, kind});
+          listing.names.emplace(folded, Entry{name, kind, std::nullopt});
         } else {
           same->second.kind = kind;
+          same->second.facts.reset();
         }
       } else if (event->mask & (IN_DELETE | IN_MOVED_FROM)) {
         if (same != range.second) listing.names.erase(same);
@@ -102,6 +121,7 @@ void FolderIndex::Refresh() {
         for (const std::string& key : keys) ForgetBelow(Below(key, name));
       }
     }
+    if (drained) return;
   }
 }
 
@@ -136,6 +156,44 @@ FolderIndex::Answer FolderIndex::Find(const std::string& folder,
 }
 
 void FolderIndex::Forget(const std::string& folder) { ForgetBelow(folder); }
+
+FolderIndex::Entry* FolderIndex::ExactEntry(const std::string& folder,
+                                            const std::string& name) {
+  auto known = watch_of_.find(folder);
+  if (known == watch_of_.end()) return nullptr;
+  auto listing = listings_.find(known->second);
+  if (listing == listings_.end()) return nullptr;
+  auto range = listing->second.names.equal_range(AsciiLowerCase(name));
+  for (auto it = range.first; it != range.second; ++it) {
+    if (it->second.name == name) return &it->second;
+  }
+  return nullptr;
+}
+
+const FolderIndex::Facts* FolderIndex::KnownFacts(const std::string& folder,
+                                                  const std::string& name,
+                                                  bool with_times) {
+  const Entry* entry = ExactEntry(folder, name);
+  if (entry == nullptr || !entry->facts) return nullptr;
+  if (with_times && !entry->facts->times_known) return nullptr;
+  return &*entry->facts;
+}
+
+unsigned long long FolderIndex::Remember(const std::string& folder,
+                                         const std::string& name,
+                                         const struct stat& st, Facts facts) {
+  // A link leads elsewhere; a file with another hard link can be changed
+  // through a folder no watch here sees.
+  if (S_ISLNK(st.st_mode)) return 0;
+  if (!S_ISDIR(st.st_mode) && st.st_nlink != 1) return 0;
+  Entry* entry = ExactEntry(folder, name);
+  if (entry == nullptr) return 0;
+  entry->kind = S_ISDIR(st.st_mode) ? Kind::kFolder : Kind::kOther;
+  facts.times_known = true;
+  facts.stamp = next_stamp_++;
+  entry->facts = facts;
+  return facts.stamp;
+}
 
 void FolderIndex::Verify(const std::string& folder, const struct stat& st) {
   auto known = watch_of_.find(folder);
@@ -178,13 +236,28 @@ FolderIndex::Listing* FolderIndex::ListingOf(const std::string& folder) {
       inotify_rm_watch(inotify_fd_, wd);
       return nullptr;
     }
-    while (struct dirent* d = readdir(dir)) {
+    int err = 0;
+    while (true) {
+      errno = 0;
+      struct dirent* d = readdir(dir);
+      if (d == nullptr) {
+        err = errno;
+        break;
+      }
       std::string name = d->d_name;
       if (name == "." || name == "..") continue;
       listing.names.emplace(AsciiLowerCase(name),
-                            Entry{name, KindOf(d->d_type)});
+                            Entry{name, KindOf(d->d_type), std::nullopt});
     }
     closedir(dir);
+    // A listing cut short by a read error would answer "missing" for names
+    // that are there: such a folder is asked on the disk instead.
+    if (err != 0) {
+      refused_[folder] = true;
+      listings_.erase(it);
+      inotify_rm_watch(inotify_fd_, wd);
+      return nullptr;
+    }
   }
   listing.keys.push_back(folder);
   watch_of_[folder] = wd;
@@ -204,6 +277,7 @@ void FolderIndex::ForgetBelow(const std::string& folder) {
        it != refused_.end() && it->first.starts_with(below);) {
     it = refused_.erase(it);
   }
+  ++generation_;
   std::vector<std::string> doomed;
   if (watch_of_.count(folder) != 0) doomed.push_back(folder);
   for (auto it = watch_of_.lower_bound(below);
@@ -229,6 +303,7 @@ void FolderIndex::DropKey(const std::string& key) {
 }
 
 void FolderIndex::DropAll() {
+  ++generation_;
   for (const auto& [wd, listing] : listings_) inotify_rm_watch(inotify_fd_, wd);
   listings_.clear();
   watch_of_.clear();

@@ -18,6 +18,19 @@
 // a folder, also drops the indexes of every folder below that name (their
 // host paths no longer lead there). A failed assumption drops the folder: a
 // miss whose exact name does exist after all (one lstat checks it).
+//
+// Each entry may also keep its facts (what a stat and the stored DOS
+// attributes said), so that the many questions a run asks about one file are
+// answered without asking the disk again. The watch reports every change of
+// an entry's permissions, times, owner, extended attributes (IN_ATTRIB) and
+// content (IN_MODIFY, IN_CLOSE_WRITE) made through it, and each such event
+// drops the entry's facts (a content change only its size and times). Facts
+// are kept only where every change of the object must come through this
+// entry: never for a link (what it leads to can change anywhere), and for a
+// file only while it has no other hard link. What a watch cannot report is
+// not seen before the next event: a write through a shared memory map that is
+// still open, a hard link made elsewhere meanwhile and written through, and a
+// file system mounted on a name during the run (as for the names themselves).
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_FOLDER_INDEX_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_FOLDER_INDEX_H_
 
@@ -39,9 +52,19 @@ class FolderIndex {
   FolderIndex& operator=(const FolderIndex&) = delete;
 
   enum class Kind { kFolder, kOther, kUnknown };
+  // What was read of an entry, as the callers need it.
+  struct Facts {
+    mode_t mode = 0;               // type and permission bits (stat)
+    bool stored = false;           // user.DOSATTRIB is there at all
+    bool times_known = true;       // false once the content changed since
+    int stored_bits = 0;           // the bits it holds
+    long long mtime = 0;           // modification time, seconds
+    unsigned long long stamp = 0;  // one per reading: equal stamps, same facts
+  };
   struct Entry {
     std::string name;  // as the host spells it
     Kind kind;         // kUnknown: a link, or not told by the host
+    std::optional<Facts> facts;
   };
   enum class Answer { kFound, kMissing, kNotIndexed };
 
@@ -61,8 +84,29 @@ class FolderIndex {
   // folder.
   void Verify(const std::string& folder, const struct stat& st);
 
+  // Indexes `folder` now, where it can be, so that the facts of its entries
+  // can be kept (a search lists a folder before any name in it is mapped).
+  void Index(const std::string& folder) { ListingOf(folder); }
+
   // Drops the index of `folder` and of everything below it.
   void Forget(const std::string& folder);
+
+  // The facts kept for the entry of `folder` that has exactly the host name
+  // `name`, or null; `with_times`: only facts whose modification time is
+  // still known. Call Refresh first.
+  const Facts* KnownFacts(const std::string& folder, const std::string& name,
+                          bool with_times);
+
+  // Keeps `facts` (their stamp is set here) for the entry `name` of an
+  // indexed `folder`, when `st` (its lstat) shows an object that may be
+  // trusted as said above. Returns the stamp, or 0 when nothing was kept.
+  unsigned long long Remember(const std::string& folder,
+                              const std::string& name, const struct stat& st,
+                              Facts facts);
+
+  // Changes whenever a name of an indexed folder changes or an index is
+  // dropped: a mapping made from the index alone holds while it is the same.
+  unsigned long long generation() const { return generation_; }
 
  private:
   struct Listing {
@@ -75,6 +119,8 @@ class FolderIndex {
 
   // The listing of `folder`, made when missing; nullptr when not indexable.
   Listing* ListingOf(const std::string& folder);
+  // The entry of an indexed `folder` with exactly that host name, or null.
+  Entry* ExactEntry(const std::string& folder, const std::string& name);
   void ForgetBelow(const std::string& folder);
   void DropKey(const std::string& key);
   void DropAll();
@@ -84,6 +130,8 @@ class FolderIndex {
   std::unordered_map<int, Listing> listings_;
   // Folders found not to be indexable; tried again after a drop below them.
   std::map<std::string, bool> refused_;
+  unsigned long long generation_ = 1;
+  unsigned long long next_stamp_ = 1;
 };
 
 }  // namespace rolvex

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
+#include <fstream>
 #include <string>
 
 #include "platform/posix/posix_dos_attributes.h"
@@ -97,6 +98,55 @@ TEST_F(FileSystemTest, SetAttrStoresBitsAndNormalRestoresWriting) {
   EXPECT_EQ(ModeOf(C("d")), 0755);
   fs_.SetAttr("C:\\d", 0);
   EXPECT_EQ(fs_.GetAttr("C:\\d"), kAttrDirectory);
+}
+
+// What the layer learnt of a file is kept between its questions; every
+// change made since by anyone must show in the next one.
+TEST_F(FileSystemTest, SeesEveryChangeOfAFileItHasLookedAt) {
+  mkdir(C("Dir").c_str(), 0755);
+  const std::string file = C("Dir/File.dat");
+  TempPrefix::Write(file, "old");
+  SetMtime(file, 1000000000, 0);
+  auto look = [&] {
+    return std::to_string(fs_.GetAttr("C:\\dir\\file.dat")) + " " +
+           std::to_string(fs_.DateLastModified("C:\\Dir\\FILE.dat")) + " " +
+           fs_.Dir("C:\\Dir\\File.dat", 0) + "|" + fs_.Dir("C:\\Dir\\*.dat", 0);
+  };
+  EXPECT_EQ(look(), "0 1000000000 File.dat|File.dat");
+  chmod(file.c_str(), 0444);
+  EXPECT_EQ(look(), "1 1000000000 File.dat|File.dat");
+  chmod(file.c_str(), 0644);
+  SetMtime(file, 1100000000, 0);
+  EXPECT_EQ(look(), "0 1100000000 File.dat|File.dat");
+  setxattr(file.c_str(), kDosAttribName, "0x2", 3, 0);
+  EXPECT_EQ(look(), "2 1100000000 |");
+  removexattr(file.c_str(), kDosAttribName);
+  EXPECT_EQ(look(), "0 1100000000 File.dat|File.dat");
+  // Written in place: the time moves on.
+  { std::ofstream(file, std::ios::app) << "more"; }
+  struct stat st;
+  stat(file.c_str(), &st);
+  EXPECT_EQ(fs_.DateLastModified("C:\\Dir\\File.dat"), st.st_mtim.tv_sec);
+  // Replaced by another file, then by a folder, then gone.
+  TempPrefix::Write(C("Dir/other"), "");
+  chmod(C("Dir/other").c_str(), 0444);
+  rename(C("Dir/other").c_str(), file.c_str());
+  EXPECT_EQ(fs_.GetAttr("C:\\Dir\\File.dat"), kAttrReadOnly);
+  unlink(file.c_str());
+  mkdir(file.c_str(), 0755);
+  EXPECT_EQ(fs_.GetAttr("C:\\Dir\\File.dat"), kAttrDirectory);
+  rmdir(file.c_str());
+  EXPECT_EQ(ErrorNumberOf([&] { fs_.GetAttr("C:\\Dir\\File.dat"); }),
+            kErrFileNotFound);
+  EXPECT_EQ(fs_.Dir("C:\\Dir\\*.*", 0), "");
+  // A file with a second hard link can change through the other folder,
+  // where no watch of this folder sees it.
+  mkdir(C("Elsewhere").c_str(), 0755);
+  TempPrefix::Write(file, "");
+  link(file.c_str(), C("Elsewhere/Twin").c_str());
+  EXPECT_EQ(fs_.GetAttr("C:\\Dir\\File.dat"), 0);
+  chmod(C("Elsewhere/Twin").c_str(), 0444);
+  EXPECT_EQ(fs_.GetAttr("C:\\Dir\\File.dat"), kAttrReadOnly);
 }
 
 TEST_F(FileSystemTest, CopyKeepsPermissionsAndTheTimeToTheNanosecond) {
