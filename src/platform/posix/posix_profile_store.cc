@@ -7,6 +7,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
+#include "platform/posix/posix_host_facts.h"
 #include "platform/posix/posix_host_path.h"
 #include "platform/posix/posix_temporary.h"
 #include "platform/rules/ini_document.h"
@@ -86,17 +88,46 @@ std::string PosixProfileStore::GetString(const std::string& section,
                                          const std::string& file) {
   std::optional<std::string> found;
   try {
-    std::string bytes;
-    if (const Batch* batch = BatchOf(file)) {
-      found = batch->document.Find(section, key);
-    } else if (ReadRegularFile(drives_.ToHost(file), bytes)) {
-      found = IniDocument(std::move(bytes)).Find(section, key);
+    const std::string host = drives_.ToHost(file);
+    IniDocument fresh;
+    if (batch_ && batch_->host == host) {
+      found = batch_->document.Find(section, key);
+    } else if (const IniDocument* document = ReadDocument(host, fresh)) {
+      found = document->Find(section, key);
     }
   } catch (...) {
     // An unmapped drive, a bad name or no memory for the file: it reads as
     // missing, as an unreadable file does on Windows.
   }
   return ProfileResult(found, default_value, buffer_size);
+}
+
+const IniDocument* PosixProfileStore::ReadDocument(const std::string& host,
+                                                   IniDocument& fresh) {
+  constexpr std::size_t kKept = 4;
+  HostFacts facts;
+  // The facts come first: a change made while the file is read is then
+  // reported after them, and the document read is not used again.
+  const bool known = LookUpFacts(drives_, host, facts) && facts.stamp != 0 &&
+                     S_ISREG(facts.mode);
+  if (known) {
+    for (auto it = reads_.begin(); it != reads_.end(); ++it) {
+      if (it->host != host) continue;
+      if (it->stamp == facts.stamp) {
+        std::rotate(it, it + 1, reads_.end());
+        return &reads_.back().document;
+      }
+      reads_.erase(it);
+      break;
+    }
+  }
+  std::string bytes;
+  if (!ReadRegularFile(host, bytes)) return nullptr;
+  fresh = IniDocument(std::move(bytes));
+  if (!known) return &fresh;
+  if (reads_.size() == kKept) reads_.erase(reads_.begin());
+  reads_.push_back(Read{host, facts.stamp, std::move(fresh)});
+  return &reads_.back().document;
 }
 
 bool PosixProfileStore::WriteString(const std::string& section,

@@ -22,6 +22,12 @@
 //   regular file, a UTF-16 file, and whatever IniDocument::Set refuses.
 // - A write that would leave the bytes as they are succeeds without touching
 //   the file.
+// - Reading keeps the parsed document of the last few files read, each for as
+//   long as the drive model's index reports no change of the file
+//   (HostFacts::stamp): the installer reads its language texts once for
+//   every line it logs. A file whose changes the index cannot vouch for (a
+//   link, a file with other hard links, a folder not indexed) is read anew
+//   each time.
 // - A batch (ProfileStore::BeginBatch) on a file that exists and may be
 //   written holds the parsed file in memory: its writes edit that document
 //   and its reads are answered from it, and EndBatch checks the file again
@@ -39,6 +45,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/posix/posix_drive_model.h"
 #include "platform/profile_store.h"
@@ -85,8 +92,19 @@ class PosixProfileStore : public ProfileStore {
   // throws.
   Batch* BatchOf(const std::string& file);
 
+  // A document read, kept while the file's facts keep `stamp`.
+  struct Read {
+    std::string host;
+    unsigned long long stamp = 0;
+    IniDocument document;
+  };
+  // The document of the regular file `host` (mapped just now), or null
+  // when it cannot be read.
+  const IniDocument* ReadDocument(const std::string& host, IniDocument& fresh);
+
   const DriveModel& drives_;
   std::optional<Batch> batch_;
+  std::vector<Read> reads_;  // the most recent last
 };
 
 }  // namespace rolvex

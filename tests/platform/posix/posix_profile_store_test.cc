@@ -96,6 +96,33 @@ TEST_F(PosixProfileStoreTest, UnchangedValueLeavesFileAlone) {
   EXPECT_EQ(Inode(Host("a.ini")), before);
 }
 
+// A file read is kept parsed, yet every change shows in the next read: in
+// place with the same size and time stamp, by rename, through a link.
+TEST_F(PosixProfileStoreTest, ReadsSeeEveryChangeOfTheFile) {
+  const std::string host = Host("t.ini");
+  TempPrefix::Write(host, "[T]\nk=1\n");
+  struct timespec same[2] = {{1000000000, 0}, {1000000000, 0}};
+  utimensat(AT_FDCWD, host.c_str(), same, 0);
+  EXPECT_EQ(Get("T", "k", "C:\\t.ini"), "1");
+  {
+    int fd = open(host.c_str(), O_WRONLY);
+    ASSERT_EQ(pwrite(fd, "2", 1, 6), 1);
+    close(fd);
+  }
+  utimensat(AT_FDCWD, host.c_str(), same, 0);
+  EXPECT_EQ(Get("T", "k", "C:\\T.INI"), "2");
+  TempPrefix::Write(Host("new"), "[T]\nk=3\n");
+  rename(Host("new").c_str(), host.c_str());
+  EXPECT_EQ(Get("T", "k", "C:\\t.ini"), "3");
+  symlink("t.ini", Host("l.ini").c_str());
+  EXPECT_EQ(Get("T", "k", "C:\\l.ini"), "3");
+  TempPrefix::Write(Host("new"), "[T]\nk=4\n");
+  rename(Host("new").c_str(), host.c_str());
+  EXPECT_EQ(Get("T", "k", "C:\\l.ini"), "4");
+  unlink(host.c_str());
+  EXPECT_EQ(Get("T", "k", "C:\\t.ini"), "");
+}
+
 TEST_F(PosixProfileStoreTest, ReadOnlyFileIsNotWrittenEvenByRoot) {
   TempPrefix::Write(Host("ro.ini"), "[A]\nk=old\n");
   chmod(Host("ro.ini").c_str(), 0444);
