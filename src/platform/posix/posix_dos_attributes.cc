@@ -2,7 +2,9 @@
 
 #include <errno.h>
 #include <stdio.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -59,6 +61,42 @@ int ReadDosAttrib(const std::string& host_path, bool* stored) {
     return n > 0 ? ParseDosAttrib(big.data(), static_cast<std::size_t>(n)) : 0;
   }
   return n > 0 ? ParseDosAttrib(buffer, static_cast<std::size_t>(n)) : 0;
+}
+
+int ReadDosAttribAt(int folder_fd, const std::string& name,
+                    const std::string& host_path, bool* stored) {
+#ifdef SYS_getxattrat
+  constexpr long kGetxattrat = SYS_getxattrat;
+#else
+  constexpr long kGetxattrat = 464;  // the same number on every architecture
+#endif
+  struct XattrArgs {  // struct xattr_args of <linux/xattr.h>
+    unsigned long long value;
+    unsigned int size;
+    unsigned int flags;
+  };
+  static bool unavailable = false;
+  if (!unavailable) {
+    char buffer[256];
+    XattrArgs args{reinterpret_cast<unsigned long long>(buffer), sizeof buffer,
+                   0};
+    long n = syscall(kGetxattrat, folder_fd, name.c_str(), 0, kDosAttribName,
+                     &args, sizeof args);
+    if (n >= 0) {
+      if (stored != nullptr) *stored = true;
+      return ParseDosAttrib(buffer, static_cast<std::size_t>(n));
+    }
+    if (errno == ENODATA || errno == ENOTSUP) {
+      if (stored != nullptr) *stored = false;
+      return 0;
+    }
+    // An older kernel (or a filter that refuses the call) says so with
+    // ENOSYS or EPERM; any other answer is left to the plain call below.
+    if (errno == ENOSYS || errno == EPERM || errno == EINVAL) {
+      unavailable = true;
+    }
+  }
+  return ReadDosAttrib(host_path, stored);
 }
 
 int WriteDosAttrib(const std::string& host_path, int bits) {

@@ -197,8 +197,10 @@ void DriveModel::Refresh() const { index_->Refresh(); }
 
 std::string DriveModel::Map(const std::string& windows_path) const {
   const unsigned long long generation = index_->generation();
+  const std::size_t hash = std::hash<std::string>()(windows_path);
   for (const Mapping& known : recent_) {
-    if (known.generation == generation && known.windows_path == windows_path) {
+    if (known.hash == hash && known.generation == generation &&
+        known.windows_path == windows_path) {
       return known.host_path;
     }
   }
@@ -210,6 +212,7 @@ std::string DriveModel::Map(const std::string& windows_path) const {
     Mapping& slot = recent_[next_recent_];
     next_recent_ = (next_recent_ + 1) % recent_.size();
     slot.windows_path = windows_path;
+    slot.hash = hash;
     slot.host_path = host;
     slot.generation = generation;
   }

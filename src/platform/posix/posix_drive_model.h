@@ -96,6 +96,7 @@ class DriveModel {
 
   struct Mapping {
     std::string windows_path;
+    std::size_t hash = 0;  // of windows_path
     std::string host_path;
     unsigned long long generation = 0;  // 0: empty
   };

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <string.h>
 #include <sys/inotify.h>
@@ -48,6 +49,8 @@ FolderIndex::Kind KindOf(unsigned char d_type) {
   return FolderIndex::Kind::kOther;
 }
 
+constexpr int kHeldFolders = 256;
+
 std::string Below(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
 }
@@ -58,6 +61,7 @@ FolderIndex::FolderIndex()
     : inotify_fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 
 FolderIndex::~FolderIndex() {
+  for (auto& [wd, listing] : listings_) CloseFolder(listing);
   if (inotify_fd_ >= 0) close(inotify_fd_);
 }
 
@@ -157,36 +161,48 @@ FolderIndex::Answer FolderIndex::Find(const std::string& folder,
 
 void FolderIndex::Forget(const std::string& folder) { ForgetBelow(folder); }
 
-FolderIndex::Entry* FolderIndex::ExactEntry(const std::string& folder,
-                                            const std::string& name) {
-  auto known = watch_of_.find(folder);
-  if (known == watch_of_.end()) return nullptr;
+FolderIndex::Entry* FolderIndex::ExactEntry(const std::string& host_path) {
+  for (const Recent& known : recent_) {
+    if (known.generation == generation_ && known.host_path == host_path) {
+      return known.entry;
+    }
+  }
+  const std::size_t slash = host_path.find_last_of('/');
+  if (slash == std::string::npos || slash + 1 == host_path.size()) {
+    return nullptr;
+  }
+  const std::string folder = slash == 0 ? "/" : host_path.substr(0, slash);
+  const std::string name = host_path.substr(slash + 1);
+  auto known = watch_at_.find(folder);
+  if (known == watch_at_.end()) return nullptr;
   auto listing = listings_.find(known->second);
   if (listing == listings_.end()) return nullptr;
   auto range = listing->second.names.equal_range(AsciiLowerCase(name));
   for (auto it = range.first; it != range.second; ++it) {
-    if (it->second.name == name) return &it->second;
+    if (it->second.name != name) continue;
+    Recent& slot = recent_[next_recent_];
+    next_recent_ = (next_recent_ + 1) % recent_.size();
+    slot = Recent{host_path, &it->second, generation_};
+    return &it->second;
   }
   return nullptr;
 }
 
-const FolderIndex::Facts* FolderIndex::KnownFacts(const std::string& folder,
-                                                  const std::string& name,
+const FolderIndex::Facts* FolderIndex::KnownFacts(const std::string& host_path,
                                                   bool with_times) {
-  const Entry* entry = ExactEntry(folder, name);
+  const Entry* entry = ExactEntry(host_path);
   if (entry == nullptr || !entry->facts) return nullptr;
   if (with_times && !entry->facts->times_known) return nullptr;
   return &*entry->facts;
 }
 
-unsigned long long FolderIndex::Remember(const std::string& folder,
-                                         const std::string& name,
+unsigned long long FolderIndex::Remember(const std::string& host_path,
                                          const struct stat& st, Facts facts) {
   // A link leads elsewhere; a file with another hard link can be changed
   // through a folder no watch here sees.
   if (S_ISLNK(st.st_mode)) return 0;
   if (!S_ISDIR(st.st_mode) && st.st_nlink != 1) return 0;
-  Entry* entry = ExactEntry(folder, name);
+  Entry* entry = ExactEntry(host_path);
   if (entry == nullptr) return 0;
   entry->kind = S_ISDIR(st.st_mode) ? Kind::kFolder : Kind::kOther;
   facts.times_known = true;
@@ -196,8 +212,8 @@ unsigned long long FolderIndex::Remember(const std::string& folder,
 }
 
 void FolderIndex::Verify(const std::string& folder, const struct stat& st) {
-  auto known = watch_of_.find(folder);
-  if (known == watch_of_.end()) return;
+  auto known = watch_at_.find(folder);
+  if (known == watch_at_.end()) return;
   const Listing& listing = listings_[known->second];
   if (listing.device != st.st_dev || listing.inode != st.st_ino) {
     ForgetBelow(folder);
@@ -206,7 +222,7 @@ void FolderIndex::Verify(const std::string& folder, const struct stat& st) {
 
 FolderIndex::Listing* FolderIndex::ListingOf(const std::string& folder) {
   if (inotify_fd_ < 0) return nullptr;
-  if (auto known = watch_of_.find(folder); known != watch_of_.end()) {
+  if (auto known = watch_at_.find(folder); known != watch_at_.end()) {
     return &listings_[known->second];
   }
   if (refused_.count(folder) != 0) return nullptr;
@@ -249,6 +265,12 @@ FolderIndex::Listing* FolderIndex::ListingOf(const std::string& folder) {
       listing.names.emplace(AsciiLowerCase(name),
                             Entry{name, KindOf(d->d_type), std::nullopt});
     }
+    // A few hundred folders are held open; beyond that the entries of a
+    // folder are asked by their whole path.
+    if (err == 0 && held_folders_ < kHeldFolders) {
+      listing.fd = fcntl(dirfd(dir), F_DUPFD_CLOEXEC, 0);
+      if (listing.fd >= 0) ++held_folders_;
+    }
     closedir(dir);
     // A listing cut short by a read error would answer "missing" for names
     // that are there: such a folder is asked on the disk instead.
@@ -261,6 +283,7 @@ FolderIndex::Listing* FolderIndex::ListingOf(const std::string& folder) {
   }
   listing.keys.push_back(folder);
   watch_of_[folder] = wd;
+  watch_at_[folder] = wd;
   return &listing;
 }
 
@@ -292,21 +315,39 @@ void FolderIndex::DropKey(const std::string& key) {
   if (it == watch_of_.end()) return;
   const int wd = it->second;
   watch_of_.erase(it);
+  watch_at_.erase(key);
   auto listing = listings_.find(wd);
   if (listing == listings_.end()) return;
   std::vector<std::string>& keys = listing->second.keys;
   std::erase(keys, key);
   if (keys.empty()) {
+    CloseFolder(listing->second);
     listings_.erase(listing);
     inotify_rm_watch(inotify_fd_, wd);
   }
 }
 
+void FolderIndex::CloseFolder(Listing& listing) {
+  if (listing.fd < 0) return;
+  close(listing.fd);
+  listing.fd = -1;
+  --held_folders_;
+}
+
+int FolderIndex::FolderDescriptor(const std::string& folder) const {
+  auto known = watch_at_.find(folder);
+  if (known == watch_at_.end()) return -1;
+  auto listing = listings_.find(known->second);
+  return listing == listings_.end() ? -1 : listing->second.fd;
+}
+
 void FolderIndex::DropAll() {
   ++generation_;
   for (const auto& [wd, listing] : listings_) inotify_rm_watch(inotify_fd_, wd);
+  for (auto& [wd, listing] : listings_) CloseFolder(listing);
   listings_.clear();
   watch_of_.clear();
+  watch_at_.clear();
   refused_.clear();
 }
 

@@ -36,6 +36,8 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -88,21 +90,24 @@ class FolderIndex {
   // can be kept (a search lists a folder before any name in it is mapped).
   void Index(const std::string& folder) { ListingOf(folder); }
 
+  // A descriptor of the indexed `folder` (the one its names were read
+  // from), for asking about its entries without a walk of the whole path; -1
+  // when there is none. Valid until the next Refresh or Forget.
+  int FolderDescriptor(const std::string& folder) const;
+
   // Drops the index of `folder` and of everything below it.
   void Forget(const std::string& folder);
 
-  // The facts kept for the entry of `folder` that has exactly the host name
-  // `name`, or null; `with_times`: only facts whose modification time is
-  // still known. Call Refresh first.
-  const Facts* KnownFacts(const std::string& folder, const std::string& name,
-                          bool with_times);
+  // The facts kept for the entry at `host_path` (an indexed folder, "/",
+  // the exact host name), or null; `with_times`: only facts whose
+  // modification time is still known. Call Refresh first.
+  const Facts* KnownFacts(const std::string& host_path, bool with_times);
 
-  // Keeps `facts` (their stamp is set here) for the entry `name` of an
-  // indexed `folder`, when `st` (its lstat) shows an object that may be
+  // Keeps `facts` (their stamp is set here) for the entry at `host_path`
+  // in an indexed folder, when `st` (its lstat) shows an object that may be
   // trusted as said above. Returns the stamp, or 0 when nothing was kept.
-  unsigned long long Remember(const std::string& folder,
-                              const std::string& name, const struct stat& st,
-                              Facts facts);
+  unsigned long long Remember(const std::string& host_path,
+                              const struct stat& st, Facts facts);
 
   // Changes whenever a name of an indexed folder changes or an index is
   // dropped: a mapping made from the index alone holds while it is the same.
@@ -115,22 +120,35 @@ class FolderIndex {
     std::vector<std::string> keys;  // the host paths that lead here
     dev_t device = 0;               // the folder the watch is on
     ino_t inode = 0;
+    int fd = -1;  // that folder, held open where descriptors allow
   };
 
   // The listing of `folder`, made when missing; nullptr when not indexable.
   Listing* ListingOf(const std::string& folder);
-  // The entry of an indexed `folder` with exactly that host name, or null.
-  Entry* ExactEntry(const std::string& folder, const std::string& name);
+  // The entry of an indexed folder at exactly that host path, or null. The
+  // last few answers are kept while the generation stays: entries are only
+  // erased together with a change of it.
+  Entry* ExactEntry(const std::string& host_path);
+  struct Recent {
+    std::string host_path;
+    Entry* entry = nullptr;
+    unsigned long long generation = 0;
+  };
   void ForgetBelow(const std::string& folder);
   void DropKey(const std::string& key);
   void DropAll();
+  void CloseFolder(Listing& listing);
 
   int inotify_fd_ = -1;
-  std::map<std::string, int> watch_of_;  // host path -> watch
+  std::map<std::string, int> watch_of_;  // host path -> watch, in order
+  std::unordered_map<std::string, int> watch_at_;  // the same, for lookups
   std::unordered_map<int, Listing> listings_;
   // Folders found not to be indexable; tried again after a drop below them.
   std::map<std::string, bool> refused_;
   unsigned long long generation_ = 1;
+  int held_folders_ = 0;  // descriptors held by listings
+  std::array<Recent, 4> recent_;
+  std::size_t next_recent_ = 0;
   unsigned long long next_stamp_ = 1;
 };
 
