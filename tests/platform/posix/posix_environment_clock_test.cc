@@ -38,6 +38,7 @@ TEST(PosixClockTest, FormatsLocalTimeAndSleeps) {
   tzset();
   EXPECT_EQ(clock.FormatLocal(0), "1970-01-01 00:00:00");
   EXPECT_EQ(clock.FormatLocal(1700000000), "2023-11-14 22:13:20");
+  EXPECT_EQ(clock.FormatLocal(253402300800), "10000-01-01 00:00:00");
   setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
   tzset();
   EXPECT_EQ(clock.FormatLocal(1700000000), "2023-11-14 23:13:20");
