@@ -92,8 +92,9 @@ std::string PosixProfileStore::GetString(const std::string& section,
     IniDocument fresh;
     if (batch_ && batch_->host == host) {
       found = batch_->document.Find(section, key);
-    } else if (const IniDocument* document = ReadDocument(host, fresh)) {
-      found = document->Find(section, key);
+    } else if (Read* kept = nullptr;
+               const IniDocument* document = ReadDocument(host, fresh, kept)) {
+      found = kept ? kept->Find(section, key) : document->Find(section, key);
     }
   } catch (...) {
     // An unmapped drive, a bad name or no memory for the file: it reads as
@@ -102,8 +103,22 @@ std::string PosixProfileStore::GetString(const std::string& section,
   return ProfileResult(found, default_value, buffer_size);
 }
 
+std::optional<std::string> PosixProfileStore::Read::Find(
+    const std::string& section, const std::string& key) {
+  constexpr std::size_t kAnswers = 256;
+  // The length first, so that no section and key run into each other.
+  const std::string asked =
+      std::to_string(section.size()) + ':' + section + key;
+  if (auto known = answers.find(asked); known != answers.end()) {
+    return known->second;
+  }
+  if (answers.size() == kAnswers) answers.clear();
+  return answers.emplace(asked, document.Find(section, key)).first->second;
+}
+
 const IniDocument* PosixProfileStore::ReadDocument(const std::string& host,
-                                                   IniDocument& fresh) {
+                                                   IniDocument& fresh,
+                                                   Read*& kept) {
   constexpr std::size_t kKept = 4;
   HostFacts facts;
   // The facts come first: a change made while the file is read is then
@@ -115,7 +130,8 @@ const IniDocument* PosixProfileStore::ReadDocument(const std::string& host,
       if (it->host != host) continue;
       if (it->stamp == facts.stamp) {
         std::rotate(it, it + 1, reads_.end());
-        return &reads_.back().document;
+        kept = &reads_.back();
+        return &kept->document;
       }
       reads_.erase(it);
       break;
@@ -126,8 +142,9 @@ const IniDocument* PosixProfileStore::ReadDocument(const std::string& host,
   fresh = IniDocument(std::move(bytes));
   if (!known) return &fresh;
   if (reads_.size() == kKept) reads_.erase(reads_.begin());
-  reads_.push_back(Read{host, facts.stamp, std::move(fresh)});
-  return &reads_.back().document;
+  reads_.push_back(Read{host, facts.stamp, std::move(fresh), {}});
+  kept = &reads_.back();
+  return &kept->document;
 }
 
 bool PosixProfileStore::WriteString(const std::string& section,

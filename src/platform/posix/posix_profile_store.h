@@ -45,6 +45,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/posix/posix_drive_model.h"
@@ -92,15 +93,22 @@ class PosixProfileStore : public ProfileStore {
   // throws.
   Batch* BatchOf(const std::string& file);
 
-  // A document read, kept while the file's facts keep `stamp`.
+  // A document read, kept while the file's facts keep `stamp`, with the
+  // answers given from it (the language texts are asked for the same few
+  // keys over and over).
   struct Read {
     std::string host;
     unsigned long long stamp = 0;
     IniDocument document;
+    std::unordered_map<std::string, std::optional<std::string>> answers;
+
+    std::optional<std::string> Find(const std::string& section,
+                                    const std::string& key);
   };
   // The document of the regular file `host` (mapped just now), or null
-  // when it cannot be read.
-  const IniDocument* ReadDocument(const std::string& host, IniDocument& fresh);
+  // when it cannot be read; `kept` is set when it is one of reads_.
+  const IniDocument* ReadDocument(const std::string& host, IniDocument& fresh,
+                                  Read*& kept);
 
   const DriveModel& drives_;
   std::optional<Batch> batch_;
