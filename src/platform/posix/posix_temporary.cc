@@ -297,8 +297,11 @@ int TemporaryFile::Commit() {
 void SweepStaleTemporaries(const std::string& folder) {
   static std::mutex mutex;
   static std::set<std::string> swept;
+  static std::string last;  // asked again and again for the files in it
   {
     std::lock_guard<std::mutex> lock(mutex);
+    if (folder == last) return;
+    last = folder;
     if (!swept.insert(folder).second) return;
   }
   DIR* dir = opendir(folder.c_str());
