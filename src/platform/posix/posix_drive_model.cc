@@ -12,10 +12,12 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/posix/posix_folder_index.h"
+#include "platform/posix/posix_host_path.h"
 #include "platform/rules/ascii_text.h"
 #include "platform/run_error.h"
 
@@ -195,15 +197,23 @@ std::string DriveModel::ToHost(const std::string& windows_path) const {
 
 void DriveModel::Refresh() const { index_->Refresh(); }
 
-std::string DriveModel::Map(const std::string& windows_path) const {
+void DriveModel::KeepCurrent() const {
   const unsigned long long generation = index_->generation();
-  const std::size_t hash = std::hash<std::string>()(windows_path);
-  for (const Mapping& known : recent_) {
-    if (known.hash == hash && known.generation == generation &&
-        known.windows_path == windows_path) {
-      return known.host_path;
-    }
+  if (kept_generation_ == generation) return;
+  recent_count_ = 0;
+  folders_.clear();
+  kept_generation_ = generation;
+}
+
+std::string DriveModel::Map(const std::string& windows_path) const {
+  KeepCurrent();
+  // Newest first: a run asks about one file several times in a row.
+  for (std::size_t n = 1; n <= recent_count_; ++n) {
+    const Mapping& known =
+        recent_[(next_recent_ + recent_.size() - n) % recent_.size()];
+    if (SamePath(known.windows_path, windows_path)) return known.host_path;
   }
+  const unsigned long long generation = kept_generation_;
   bool from_index = true;
   std::string host = MapAnew(windows_path, from_index);
   // Finding a name may have dropped an index (a failed assumption), which
@@ -211,12 +221,54 @@ std::string DriveModel::Map(const std::string& windows_path) const {
   if (from_index && index_->generation() == generation) {
     Mapping& slot = recent_[next_recent_];
     next_recent_ = (next_recent_ + 1) % recent_.size();
+    if (recent_count_ < recent_.size()) ++recent_count_;
     slot.windows_path = windows_path;
-    slot.hash = hash;
     slot.host_path = host;
-    slot.generation = generation;
   }
   return host;
+}
+
+bool DriveModel::MapInKnownFolder(const std::string& p,
+                                  std::string& host) const {
+  // Only for a path whose folder part names its folder as it stands: no
+  // empty, "." or ".." component, no trailing "\\", nothing that the full
+  // rules refuse. Its key is then that part with the drive in lower case.
+  const std::size_t slash = p.rfind('\\');
+  if (slash == std::string::npos || slash <= 2 || slash + 1 == p.size()) {
+    return false;
+  }
+  for (std::size_t i = 2; i < p.size(); ++i) {
+    const char c = p[i];
+    if (c == '/' || c == '\0') return false;
+    if (c != '\\') continue;
+    const std::string_view next(p.data() + i + 1, p.size() - i - 1);
+    if (next.empty() || next[0] == '\\' || next == "." || next == ".." ||
+        next.starts_with(".\\") || next.starts_with("..\\")) {
+      return false;
+    }
+  }
+  KeepCurrent();
+  key_.assign(p, 0, slash);
+  key_[0] = AsciiLower(key_[0]);
+  auto known = folders_.find(key_);
+  if (known == folders_.end()) return false;
+  name_.assign(p, slash + 1);
+  FolderIndex::Entry entry;
+  switch (index_->Find(known->second, name_, entry)) {
+    case FolderIndex::Answer::kFound:
+      host = Join(known->second, entry.name);
+      return true;
+    case FolderIndex::Answer::kMissing:
+      // A name Windows refuses can only be one the host already has.
+      for (char c : name_) {
+        if (IsBadNameChar(c)) throw RunError::Of(kErrBadFileName);
+      }
+      host = Join(known->second, name_);
+      return true;
+    case FolderIndex::Answer::kNotIndexed:
+      break;
+  }
+  return false;
 }
 
 std::string DriveModel::MapAnew(const std::string& windows_path,
@@ -228,19 +280,19 @@ std::string DriveModel::MapAnew(const std::string& windows_path,
   if (!has_drive || (p.size() > 2 && p[2] != '\\')) {
     throw RunError(kErrPathNotFound, "Path not found: " + p);
   }
+  if (std::string host; MapInKnownFolder(p, host)) return host;
   // Split at "\" and fold ".", ".." and empty components away.
-  std::vector<std::string> parts;
-  size_t start = 3;
-  while (start <= p.size()) {
-    size_t end = p.find('\\', start);
-    if (end == std::string::npos) end = p.size();
-    std::string part = p.substr(start, end - start);
-    start = end + 1;
-    // "/" and NUL can never be part of a host name: mapping them would
-    // reach into another folder or cut the name short.
-    if (part.find_first_of(std::string("/\0", 2)) != std::string::npos) {
-      throw RunError::Of(kErrBadFileName);
+  std::vector<std::string_view> parts;
+  for (size_t start = 3; start <= p.size();) {
+    size_t end = start;
+    while (end < p.size() && p[end] != '\\') {
+      // "/" and NUL can never be part of a host name: mapping them would
+      // reach into another folder or cut the name short.
+      if (p[end] == '/' || p[end] == '\0') throw RunError::Of(kErrBadFileName);
+      ++end;
     }
+    std::string_view part(p.data() + start, end - start);
+    start = end + 1;
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
@@ -252,14 +304,12 @@ std::string DriveModel::MapAnew(const std::string& windows_path,
 
   // The folder that holds the last component, as an earlier mapping from
   // the index alone found it.
-  const unsigned long long generation = index_->generation();
-  if (folders_generation_ != generation) {
-    folders_.clear();
-    folders_generation_ = generation;
-  }
+  KeepCurrent();
   std::string parent_key;
   if (parts.size() >= 2) {
-    parent_key = std::string(1, AsciiLower(p[0]));
+    parent_key.reserve(p.size());
+    parent_key += AsciiLower(p[0]);
+    parent_key += ':';
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
       parent_key += '\\';
       parent_key += parts[i];
@@ -277,31 +327,33 @@ std::string DriveModel::MapAnew(const std::string& windows_path,
   }
 
   bool looking = true;  // false once a component is missing
+  std::string name;
   for (size_t i = first; i < parts.size(); ++i) {
+    name.assign(parts[i]);
     FolderIndex::Kind kind = FolderIndex::Kind::kUnknown;
     if (looking) {
       FolderIndex::Entry entry;
-      switch (index_->Find(host, parts[i], entry)) {
+      switch (index_->Find(host, name, entry)) {
         case FolderIndex::Answer::kFound:
           host = Join(host, entry.name);
           kind = entry.kind;
           break;
         case FolderIndex::Answer::kMissing:
-          host = Join(host, parts[i]);
+          host = Join(host, name);
           looking = false;
           break;
         case FolderIndex::Answer::kNotIndexed:
           from_index = false;
-          host = Join(host, MatchComponent(host, parts[i]));
+          host = Join(host, MatchComponent(host, name));
           if (!Exists(host)) looking = false;
           break;
       }
     } else {
-      host = Join(host, parts[i]);
+      host = Join(host, name);
     }
     // A name Windows refuses can only be one the host already has.
     if (!looking) {
-      for (char c : parts[i]) {
+      for (char c : name) {
         if (IsBadNameChar(c)) throw RunError::Of(kErrBadFileName);
       }
       continue;

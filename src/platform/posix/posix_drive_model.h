@@ -30,12 +30,12 @@
 //
 // Cost: the folders on the way are matched in memory (FolderIndex), so a
 // mapping costs one read of the change queue, and one stat for each link on
-// the way, instead of a walk of the disk from the drive's root down. The last
-// few mappings made from the index alone (no link on the way, every folder
+// the way, instead of a walk of the disk from the drive's root down. The
+// mappings made from the index alone (no link on the way, every folder
 // indexed) are kept and given again while no indexed name has changed since
 // (FolderIndex::generation), since a run maps each of its files many times
-// in a row; so are the folders that hold the files mapped, under the same
-// rule.
+// (listed, then tested, read and written); so are the folders that hold the
+// files mapped, under the same rule.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 
@@ -93,25 +93,32 @@ class DriveModel {
   // `from_index` tells whether the index alone gave the answer.
   std::string DriveFolder(char letter, bool& from_index) const;
   std::string MapAnew(const std::string& windows_path, bool& from_index) const;
+  // The mapping of a plain path whose folder is kept in folders_, from the
+  // index alone; false when the full rules must map it.
+  bool MapInKnownFolder(const std::string& windows_path,
+                        std::string& host) const;
 
-  struct Mapping {
-    std::string windows_path;
-    std::size_t hash = 0;  // of windows_path
-    std::string host_path;
-    unsigned long long generation = 0;  // 0: empty
-  };
+  // Drops what is kept when the index's generation has moved on.
+  void KeepCurrent() const;
 
   std::string prefix_;
   // The folders met on the way, indexed once (see posix_folder_index.h for
   // what it trusts); shared by copies of the model, which see the same disk.
   std::shared_ptr<FolderIndex> index_;
+  // The last mappings made from the index alone, while the index's
+  // generation is kept_generation_; the newest at next_recent_ - 1.
+  struct Mapping {
+    std::string windows_path;
+    std::string host_path;
+  };
   mutable std::array<Mapping, 16> recent_;
   mutable std::size_t next_recent_ = 0;
+  mutable std::size_t recent_count_ = 0;
   // Windows folder (drive letter in lower case, then each component as
-  // given) -> host folder, for folders found from the index alone, while
-  // the index's generation is folders_generation_.
+  // given) -> host folder, under the same rule.
   mutable std::unordered_map<std::string, std::string> folders_;
-  mutable unsigned long long folders_generation_ = 0;
+  mutable unsigned long long kept_generation_ = 0;
+  mutable std::string key_, name_;  // reused by MapInKnownFolder
 };
 
 }  // namespace rolvex

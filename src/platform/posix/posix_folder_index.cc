@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <string.h>
+#include <sys/epoll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/posix_host_path.h"
 #include "platform/rules/ascii_text.h"
 
 namespace rolvex {
@@ -58,15 +60,39 @@ std::string Below(const std::string& folder, const std::string& name) {
 }  // namespace
 
 FolderIndex::FolderIndex()
-    : inotify_fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+    : inotify_fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+  // Asking an epoll set whether the queue holds anything costs half of a
+  // read that finds it empty, and nearly every question finds it empty.
+  // Without the set, each Refresh reads the queue itself.
+  if (inotify_fd_ < 0) return;
+  ready_fd_ = epoll_create1(EPOLL_CLOEXEC);
+  struct epoll_event event = {};
+  event.events = EPOLLIN;
+  if (ready_fd_ >= 0 &&
+      epoll_ctl(ready_fd_, EPOLL_CTL_ADD, inotify_fd_, &event) != 0) {
+    close(ready_fd_);
+    ready_fd_ = -1;
+  }
+}
 
 FolderIndex::~FolderIndex() {
   for (auto& [wd, listing] : listings_) CloseFolder(listing);
+  if (ready_fd_ >= 0) close(ready_fd_);
   if (inotify_fd_ >= 0) close(inotify_fd_);
 }
 
 void FolderIndex::Refresh() {
   if (inotify_fd_ < 0 || listings_.empty()) return;
+  // The kernel marks the queue ready before the call that queued an event
+  // returns, so an answer of "nothing" is as good as an empty read.
+  if (ready_fd_ >= 0) {
+    struct epoll_event event;
+    int ready;
+    do {
+      ready = epoll_wait(ready_fd_, &event, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) return;
+  }
   alignas(struct inotify_event) char buffer[1 << 16];
   while (true) {
     ssize_t n = read(inotify_fd_, buffer, sizeof buffer);
@@ -95,7 +121,7 @@ void FolderIndex::Refresh() {
       }
       if (event->len == 0) continue;  // the folder's own times or attributes
       const std::string name = event->name;
-      const std::string folded = AsciiLowerCase(name);
+      const std::string& folded = Folded(name);
       auto range = listing.names.equal_range(folded);
       auto same = range.first;
       while (same != range.second && same->second.name != name) ++same;
@@ -133,7 +159,7 @@ FolderIndex::Answer FolderIndex::Find(const std::string& folder,
                                       const std::string& name, Entry& entry) {
   Listing* listing = ListingOf(folder);
   if (listing == nullptr) return Answer::kNotIndexed;
-  auto range = listing->names.equal_range(AsciiLowerCase(name));
+  auto range = listing->names.equal_range(Folded(name));
   const Entry* best = nullptr;
   for (auto it = range.first; it != range.second; ++it) {
     const Entry& candidate = it->second;
@@ -161,34 +187,47 @@ FolderIndex::Answer FolderIndex::Find(const std::string& folder,
 
 void FolderIndex::Forget(const std::string& folder) { ForgetBelow(folder); }
 
-FolderIndex::Entry* FolderIndex::ExactEntry(const std::string& host_path) {
-  for (const Recent& known : recent_) {
-    if (known.generation == generation_ && known.host_path == host_path) {
-      return known.entry;
-    }
+const std::string& FolderIndex::Folded(std::string_view name) {
+  folded_.assign(name);
+  for (char& c : folded_) c = AsciiLower(c);
+  return folded_;
+}
+
+FolderIndex::Entry* FolderIndex::ExactEntry(std::string_view host_path) {
+  if (exact_generation_ != generation_) {
+    exact_count_ = 0;
+    exact_generation_ = generation_;
+  }
+  for (std::size_t n = 1; n <= exact_count_; ++n) {
+    const Exact& known =
+        exact_[(next_exact_ + exact_.size() - n) % exact_.size()];
+    if (SamePath(known.host_path, host_path)) return known.entry;
   }
   const std::size_t slash = host_path.find_last_of('/');
-  if (slash == std::string::npos || slash + 1 == host_path.size()) {
+  if (slash == std::string_view::npos || slash + 1 == host_path.size()) {
     return nullptr;
   }
-  const std::string folder = slash == 0 ? "/" : host_path.substr(0, slash);
-  const std::string name = host_path.substr(slash + 1);
+  const std::string_view folder =
+      slash == 0 ? std::string_view("/") : host_path.substr(0, slash);
+  const std::string_view name = host_path.substr(slash + 1);
   auto known = watch_at_.find(folder);
   if (known == watch_at_.end()) return nullptr;
   auto listing = listings_.find(known->second);
   if (listing == listings_.end()) return nullptr;
-  auto range = listing->second.names.equal_range(AsciiLowerCase(name));
+  auto range = listing->second.names.equal_range(Folded(name));
   for (auto it = range.first; it != range.second; ++it) {
     if (it->second.name != name) continue;
-    Recent& slot = recent_[next_recent_];
-    next_recent_ = (next_recent_ + 1) % recent_.size();
-    slot = Recent{host_path, &it->second, generation_};
+    Exact& slot = exact_[next_exact_];
+    next_exact_ = (next_exact_ + 1) % exact_.size();
+    if (exact_count_ < exact_.size()) ++exact_count_;
+    slot.host_path.assign(host_path);
+    slot.entry = &it->second;
     return &it->second;
   }
   return nullptr;
 }
 
-const FolderIndex::Facts* FolderIndex::KnownFacts(const std::string& host_path,
+const FolderIndex::Facts* FolderIndex::KnownFacts(std::string_view host_path,
                                                   bool with_times) {
   const Entry* entry = ExactEntry(host_path);
   if (entry == nullptr || !entry->facts) return nullptr;

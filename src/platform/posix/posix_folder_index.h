@@ -38,9 +38,11 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -101,7 +103,7 @@ class FolderIndex {
   // The facts kept for the entry at `host_path` (an indexed folder, "/",
   // the exact host name), or null; `with_times`: only facts whose
   // modification time is still known. Call Refresh first.
-  const Facts* KnownFacts(const std::string& host_path, bool with_times);
+  const Facts* KnownFacts(std::string_view host_path, bool with_times);
 
   // Keeps `facts` (their stamp is set here) for the entry at `host_path`
   // in an indexed folder, when `st` (its lstat) shows an object that may be
@@ -114,9 +116,22 @@ class FolderIndex {
   unsigned long long generation() const { return generation_; }
 
  private:
+  // Hashes std::string and std::string_view alike, so that a part of a
+  // path can be looked up without making a string of it.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+      return std::hash<std::string_view>()(text);
+    }
+  };
+  template <typename Value>
+  using TextMap =
+      std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
   struct Listing {
     // Case-folded name -> the host names that fold to it.
-    std::unordered_multimap<std::string, Entry> names;
+    std::unordered_multimap<std::string, Entry, TextHash, std::equal_to<>>
+        names;
     std::vector<std::string> keys;  // the host paths that lead here
     dev_t device = 0;               // the folder the watch is on
     ino_t inode = 0;
@@ -128,27 +143,34 @@ class FolderIndex {
   // The entry of an indexed folder at exactly that host path, or null. The
   // last few answers are kept while the generation stays: entries are only
   // erased together with a change of it.
-  Entry* ExactEntry(const std::string& host_path);
-  struct Recent {
-    std::string host_path;
-    Entry* entry = nullptr;
-    unsigned long long generation = 0;
-  };
+  Entry* ExactEntry(std::string_view host_path);
+  // `name` folded to lower case, in a buffer that is reused.
+  const std::string& Folded(std::string_view name);
   void ForgetBelow(const std::string& folder);
   void DropKey(const std::string& key);
   void DropAll();
   void CloseFolder(Listing& listing);
 
   int inotify_fd_ = -1;
+  int ready_fd_ = -1;  // an epoll set of inotify_fd_ alone, or -1
   std::map<std::string, int> watch_of_;  // host path -> watch, in order
-  std::unordered_map<std::string, int> watch_at_;  // the same, for lookups
+  TextMap<int> watch_at_;                // the same, for lookups
   std::unordered_map<int, Listing> listings_;
   // Folders found not to be indexable; tried again after a drop below them.
   std::map<std::string, bool> refused_;
   unsigned long long generation_ = 1;
   int held_folders_ = 0;  // descriptors held by listings
-  std::array<Recent, 4> recent_;
-  std::size_t next_recent_ = 0;
+  // ExactEntry's last answers while exact_generation_, the newest at
+  // next_exact_ - 1.
+  struct Exact {
+    std::string host_path;
+    Entry* entry = nullptr;
+  };
+  std::array<Exact, 16> exact_;
+  std::size_t next_exact_ = 0;
+  std::size_t exact_count_ = 0;
+  unsigned long long exact_generation_ = 0;
+  std::string folded_;
   unsigned long long next_stamp_ = 1;
 };
 
