@@ -1,7 +1,7 @@
 #include "passes/guarded_copy.h"
 
 #include <cstdlib>
-#include <functional>
+#include <optional>
 
 #include "passes/path_text.h"
 #include "passes/step_guard.h"
@@ -17,32 +17,44 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
-// How one guarded operation words its failure.
+// How one guarded operation words its failure. The texts are made only
+// when one is needed: nearly every operation succeeds at once.
 struct FailureWording {
-  int text_nr;            // 14 for a copy, 30 for an attribute change
-  std::string log_files;  // what follows the description in the log line
-  std::string files;      // the middle paragraph of the question
+  int text_nr;                // 14 for a copy, 30 for an attribute change
+  const std::string* source;  // the file copied, or the file changed
+  const std::string* target;  // the copy's target; null for a change
+  const char* location_tail;  // ".ExFileCopy" or ".ExSetAttr"
+
+  // The middle paragraph of the question.
+  std::string Files() const {
+    return target ? "'" + *source + "' -> '" + *target + "'"
+                  : "'" + *source + "'";
+  }
+  // What follows the description in the log line: a copy's has a blank
+  // before the quote, an attribute change's has none.
+  std::string LogFiles() const { return target ? " " + Files() : Files(); }
 };
 
 // Runs `operation` until it succeeds, the operator ignores its failure or
 // aborts the run. Failures are retried silently while both budgets last; after
 // that each failure is logged and put to the operator. The counters are not
 // reset by Retry, so a failure after Retry goes straight to the question.
-void RunWithRetries(PassState& state, const std::function<void()>& operation,
+template <typename Operation>
+void RunWithRetries(PassState& state, const Operation& operation,
                     const FailureWording& wording,
-                    const std::string& caller_path,
-                    const std::string& location) {
+                    const std::string& caller_path) {
   int retries = 0;
   for (;;) {
-    RunError failure = RunError::Of(0);
+    std::optional<RunError> caught;
     try {
       operation();
       return;
     } catch (const RunError& e) {
-      failure = e;
+      caught = e;
     } catch (const std::exception& e) {
-      failure = AsRunError(e);
+      caught = AsRunError(e);
     }
+    const RunError& failure = *caught;
 
     if (retries < kRetriesPerCall && state.auto_retry_count < kRetriesPerRun) {
       ++retries;
@@ -51,12 +63,13 @@ void RunWithRetries(PassState& state, const std::function<void()>& operation,
       continue;
     }
 
+    const std::string location = caller_path + wording.location_tail;
     const std::string text = TextEinlesen(state, wording.text_nr, location);
     const std::string head = FailureHead(text, failure);
-    TextAusgabe(state, FailureText(text, failure, wording.log_files), true,
+    TextAusgabe(state, FailureText(text, failure, wording.LogFiles()), true,
                 location);
     const int answer =
-        state.window.MessageBox(head + kCrLf + kCrLf + wording.files + kCrLf +
+        state.window.MessageBox(head + kCrLf + kCrLf + wording.Files() + kCrLf +
                                     kCrLf + "Source:" + failure.source(),
                                 kMbAbortRetryIgnoreCritical, "");
 
@@ -132,27 +145,23 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
 
 void ExFileCopy(PassState& state, const std::string& source_path,
                 const std::string& target_path, const std::string& call_path) {
-  const std::string location = call_path + ".ExFileCopy";
   if (state.cancel_sp) return;
   if (AsciiUpperCase(target_path).find("SYSTEM32\\") != std::string::npos) {
-    CopyOrReplaceAtRestart(state, source_path, target_path, location);
+    CopyOrReplaceAtRestart(state, source_path, target_path,
+                           call_path + ".ExFileCopy");
     return;
   }
-  const std::string files = "'" + source_path + "' -> '" + target_path + "'";
   RunWithRetries(
       state, [&] { state.files.FileCopy(source_path, target_path); },
-      {14, " " + files, files}, call_path, location);
+      {14, &source_path, &target_path, ".ExFileCopy"}, call_path);
 }
 
 void ExSetAttr(PassState& state, const std::string& file_path,
                int new_attributes, const std::string& call_path) {
-  const std::string location = call_path + ".ExSetAttr";
   if (state.cancel_sp) return;
-  const std::string files = "'" + file_path + "'";
-  // No blank before the quote in this log line, unlike the copy's.
   RunWithRetries(
       state, [&] { state.files.SetAttr(file_path, new_attributes); },
-      {30, files, files}, call_path, location);
+      {30, &file_path, nullptr, ".ExSetAttr"}, call_path);
 }
 
 }  // namespace rolvex
