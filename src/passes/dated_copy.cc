@@ -118,14 +118,17 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   const auto log_line = [&](int text_nr, bool with_target_time) {
     if (!report) return;
     guard.run([&] {
-      std::string line = TextEinlesen(state, text_nr, location) + " " +
-                         source_path + " " +
-                         FormatTimeStamp(state, source_time);
+      const std::string text = TextEinlesen(state, text_nr, location);
+      const std::string source_stamp = FormatTimeStamp(state, source_time);
+      std::string line;
+      line.reserve(text.size() + source_path.size() + target_path.size() + 64);
+      line.append(text).append(" ").append(source_path).append(" ");
+      line.append(source_stamp);
       if (with_target_time) {
-        line += std::string(" ") + " -> " + target_path + " " +
-                FormatTimeStamp(state, target_time);
+        line.append("  -> ").append(target_path).append(" ");
+        line.append(FormatTimeStamp(state, target_time));
       } else {
-        line += " -> " + target_path;
+        line.append(" -> ").append(target_path);
       }
       TextAusgabe(state, line, true, location);
     });
