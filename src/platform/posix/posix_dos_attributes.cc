@@ -63,7 +63,7 @@ int ReadDosAttrib(const std::string& host_path, bool* stored) {
   return n > 0 ? ParseDosAttrib(buffer, static_cast<std::size_t>(n)) : 0;
 }
 
-int ReadDosAttribAt(int folder_fd, const std::string& name,
+int ReadDosAttribAt(int folder_fd, const char* name,
                     const std::string& host_path, bool* stored) {
 #ifdef SYS_getxattrat
   constexpr long kGetxattrat = SYS_getxattrat;
@@ -80,8 +80,8 @@ int ReadDosAttribAt(int folder_fd, const std::string& name,
     char buffer[256];
     XattrArgs args{reinterpret_cast<unsigned long long>(buffer), sizeof buffer,
                    0};
-    long n = syscall(kGetxattrat, folder_fd, name.c_str(), 0, kDosAttribName,
-                     &args, sizeof args);
+    long n = syscall(kGetxattrat, folder_fd, name, 0, kDosAttribName, &args,
+                     sizeof args);
     if (n >= 0) {
       if (stored != nullptr) *stored = true;
       return ParseDosAttrib(buffer, static_cast<std::size_t>(n));

@@ -34,7 +34,7 @@ int ReadDosAttrib(const std::string& host_path, bool* stored = nullptr);
 // The same for the entry `name` of the folder open as `folder_fd`, without
 // a walk of the whole path where the kernel can (getxattrat, Linux 6.13);
 // else by `host_path`, the entry's whole path.
-int ReadDosAttribAt(int folder_fd, const std::string& name,
+int ReadDosAttribAt(int folder_fd, const char* name,
                     const std::string& host_path, bool* stored);
 
 // Stores `bits` (0 removes the attribute); what is stored already as asked

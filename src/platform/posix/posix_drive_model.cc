@@ -35,8 +35,11 @@ bool Exists(const std::string& path) {
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
+  std::string path;
+  path.reserve(folder.size() + 1 + name.size());
+  path.append(folder);
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  return path.append(name);
 }
 
 // How many folders DriveModel keeps mapped (a few hundred bytes each).
@@ -207,11 +210,16 @@ void DriveModel::KeepCurrent() const {
 
 std::string DriveModel::Map(const std::string& windows_path) const {
   KeepCurrent();
-  // Newest first: a run asks about one file several times in a row.
+  // Newest first: a run asks about one file several times in a row. A
+  // mapping found is made the newest, so that the few asked for every file
+  // (the drive, the folders, the log) are not pushed out by the files.
+  const std::size_t size = recent_.size();
   for (std::size_t n = 1; n <= recent_count_; ++n) {
-    const Mapping& known =
-        recent_[(next_recent_ + recent_.size() - n) % recent_.size()];
-    if (SamePath(known.windows_path, windows_path)) return known.host_path;
+    Mapping& known = recent_[(next_recent_ + size - n) % size];
+    if (!SamePath(known.windows_path, windows_path)) continue;
+    if (n == 1) return known.host_path;
+    std::swap(known, recent_[(next_recent_ + size - 1) % size]);
+    return recent_[(next_recent_ + size - 1) % size].host_path;
   }
   const unsigned long long generation = kept_generation_;
   bool from_index = true;

@@ -75,7 +75,10 @@ void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
   // Every pass sets the attributes of each target it handles, kept ones
   // too, so this reaches every folder a run works in, also those where
   // nothing needs copying any more after a killed run.
-  SweepStaleTemporaries(HostFolder(host));
+  const std::size_t slash = host.find_last_of('/');
+  SweepStaleTemporaries(slash == std::string::npos ? std::string_view(".")
+                        : slash == 0               ? std::string_view("/")
+                                     : std::string_view(host.data(), slash));
   int wanted =
       attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
   bool folder = S_ISDIR(facts.mode);

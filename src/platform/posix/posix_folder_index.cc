@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/posix_host_path.h"
@@ -198,10 +199,14 @@ FolderIndex::Entry* FolderIndex::ExactEntry(std::string_view host_path) {
     exact_count_ = 0;
     exact_generation_ = generation_;
   }
+  // Newest first, and an answer found is made the newest (as the drive
+  // model does with its mappings).
+  const std::size_t size = exact_.size();
   for (std::size_t n = 1; n <= exact_count_; ++n) {
-    const Exact& known =
-        exact_[(next_exact_ + exact_.size() - n) % exact_.size()];
-    if (SamePath(known.host_path, host_path)) return known.entry;
+    Exact& known = exact_[(next_exact_ + size - n) % size];
+    if (!SamePath(known.host_path, host_path)) continue;
+    if (n > 1) std::swap(known, exact_[(next_exact_ + size - 1) % size]);
+    return exact_[(next_exact_ + size - 1) % size].entry;
   }
   const std::size_t slash = host_path.find_last_of('/');
   if (slash == std::string_view::npos || slash + 1 == host_path.size()) {
@@ -373,7 +378,7 @@ void FolderIndex::CloseFolder(Listing& listing) {
   --held_folders_;
 }
 
-int FolderIndex::FolderDescriptor(const std::string& folder) const {
+int FolderIndex::FolderDescriptor(std::string_view folder) const {
   auto known = watch_at_.find(folder);
   if (known == watch_at_.end()) return -1;
   auto listing = listings_.find(known->second);

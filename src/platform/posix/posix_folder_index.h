@@ -95,7 +95,7 @@ class FolderIndex {
   // A descriptor of the indexed `folder` (the one its names were read
   // from), for asking about its entries without a walk of the whole path; -1
   // when there is none. Valid until the next Refresh or Forget.
-  int FolderDescriptor(const std::string& folder) const;
+  int FolderDescriptor(std::string_view folder) const;
 
   // Drops the index of `folder` and of everything below it.
   void Forget(const std::string& folder);

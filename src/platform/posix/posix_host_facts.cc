@@ -22,13 +22,20 @@ bool LookUpFacts(const DriveModel& drives, const std::string& host_path,
   }
   // Asked relative to the folder the index holds open, where it holds one:
   // the kernel then walks one name instead of the whole path.
-  const std::string folder = HostFolder(host_path);
-  const std::string name = HostName(host_path);
-  const int folder_fd = index.FolderDescriptor(folder);
+  // The name is the tail of the path, which ends in a NUL already.
+  const std::size_t slash = host_path.find_last_of('/');
+  const char* name = slash == std::string::npos ? host_path.c_str()
+                                                : host_path.c_str() + slash + 1;
+  const int folder_fd =
+      slash == std::string::npos || *name == '\0'
+          ? -1
+          : index.FolderDescriptor(
+                slash == 0 ? std::string_view("/")
+                           : std::string_view(host_path.data(), slash));
   struct stat st;
-  const int looked = folder_fd >= 0 ? fstatat(folder_fd, name.c_str(), &st,
-                                              AT_SYMLINK_NOFOLLOW)
-                                    : lstat(host_path.c_str(), &st);
+  const int looked = folder_fd >= 0
+                         ? fstatat(folder_fd, name, &st, AT_SYMLINK_NOFOLLOW)
+                         : lstat(host_path.c_str(), &st);
   if (looked != 0) return false;
   facts.is_link = S_ISLNK(st.st_mode);
   if (facts.is_link && stat(host_path.c_str(), &st) != 0) return false;

@@ -294,16 +294,17 @@ int TemporaryFile::Commit() {
   return closed;
 }
 
-void SweepStaleTemporaries(const std::string& folder) {
+void SweepStaleTemporaries(std::string_view folder_path) {
   static std::mutex mutex;
   static std::set<std::string> swept;
   static std::string last;  // asked again and again for the files in it
   {
     std::lock_guard<std::mutex> lock(mutex);
-    if (folder == last) return;
-    last = folder;
-    if (!swept.insert(folder).second) return;
+    if (folder_path == last) return;
+    last = folder_path;
+    if (!swept.insert(last).second) return;
   }
+  const std::string folder(folder_path);
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return;
   const std::size_t prefix = sizeof kPrefix - 1;

@@ -39,6 +39,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 
 namespace rolvex {
 
@@ -81,7 +82,7 @@ class TemporaryFile {
 // Removes the stale temporaries (above) in the host folder `folder`, the
 // first time it is called for that folder in this process; later calls cost
 // one lookup. Best effort: what cannot be read or removed is left.
-void SweepStaleTemporaries(const std::string& folder);
+void SweepStaleTemporaries(std::string_view folder);
 
 // Whether `name` follows the grammar above; sets the parts when it does,
 // `inode` 0 for a "new<n>" name. For the sweep and its tests.
