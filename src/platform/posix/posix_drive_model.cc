@@ -265,6 +265,8 @@ bool DriveModel::MapInKnownFolder(const std::string& p,
   switch (index_->Find(known->second, name_, entry)) {
     case FolderIndex::Answer::kFound:
       host = Join(known->second, entry.name);
+      // The questions about the file that follow come to this entry.
+      index_->NoteFound(host);
       return true;
     case FolderIndex::Answer::kMissing:
       // A name Windows refuses can only be one the host already has.

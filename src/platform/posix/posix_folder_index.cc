@@ -158,12 +158,13 @@ void FolderIndex::Refresh() {
 
 FolderIndex::Answer FolderIndex::Find(const std::string& folder,
                                       const std::string& name, Entry& entry) {
+  last_found_ = nullptr;
   Listing* listing = ListingOf(folder);
   if (listing == nullptr) return Answer::kNotIndexed;
   auto range = listing->names.equal_range(Folded(name));
-  const Entry* best = nullptr;
+  Entry* best = nullptr;
   for (auto it = range.first; it != range.second; ++it) {
-    const Entry& candidate = it->second;
+    Entry& candidate = it->second;
     if (candidate.name == name) {
       best = &candidate;
       break;
@@ -175,6 +176,7 @@ FolderIndex::Answer FolderIndex::Find(const std::string& folder,
   }
   if (best != nullptr) {
     entry = *best;
+    last_found_ = best;
     return Answer::kFound;
   }
   // A failed assumption: the index says missing, the disk says otherwise.
@@ -222,14 +224,27 @@ FolderIndex::Entry* FolderIndex::ExactEntry(std::string_view host_path) {
   auto range = listing->second.names.equal_range(Folded(name));
   for (auto it = range.first; it != range.second; ++it) {
     if (it->second.name != name) continue;
-    Exact& slot = exact_[next_exact_];
-    next_exact_ = (next_exact_ + 1) % exact_.size();
-    if (exact_count_ < exact_.size()) ++exact_count_;
-    slot.host_path.assign(host_path);
-    slot.entry = &it->second;
+    KeepExact(host_path, &it->second);
     return &it->second;
   }
   return nullptr;
+}
+
+void FolderIndex::KeepExact(std::string_view host_path, Entry* entry) {
+  if (exact_generation_ != generation_) {
+    exact_count_ = 0;
+    exact_generation_ = generation_;
+  }
+  Exact& slot = exact_[next_exact_];
+  next_exact_ = (next_exact_ + 1) % exact_.size();
+  if (exact_count_ < exact_.size()) ++exact_count_;
+  slot.host_path.assign(host_path);
+  slot.entry = entry;
+}
+
+void FolderIndex::NoteFound(std::string_view host_path) {
+  if (last_found_ != nullptr) KeepExact(host_path, last_found_);
+  last_found_ = nullptr;
 }
 
 const FolderIndex::Facts* FolderIndex::KnownFacts(std::string_view host_path,

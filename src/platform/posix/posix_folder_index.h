@@ -81,6 +81,10 @@ class FolderIndex {
   // kMissing when the folder has no such entry; kNotIndexed when this folder
   // cannot be indexed (the caller then asks the disk). Call Refresh first.
   Answer Find(const std::string& folder, const std::string& name, Entry& entry);
+  // Tells the index that `host_path` is the path of the entry the last Find
+  // found, so that the questions about it that follow find it at once.
+  // Call only right after a Find that answered kFound.
+  void NoteFound(std::string_view host_path);
 
   // Checks the index of `folder` (if any) against `st`, the stat of what its
   // path leads to now, and drops it when that is another folder: a link on
@@ -166,11 +170,13 @@ class FolderIndex {
     std::string host_path;
     Entry* entry = nullptr;
   };
+  void KeepExact(std::string_view host_path, Entry* entry);
   std::array<Exact, 16> exact_;
   std::size_t next_exact_ = 0;
   std::size_t exact_count_ = 0;
   unsigned long long exact_generation_ = 0;
   std::string folded_;
+  Entry* last_found_ = nullptr;  // what the last Find found
   unsigned long long next_stamp_ = 1;
 };
 
