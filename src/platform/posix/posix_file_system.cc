@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_errors.h"
@@ -188,8 +189,17 @@ void PosixFileSystem::AppendLine(const std::string& path,
   } else {
     RequireParentFolder(host);
   }
-  UniqueFd fd(
-      open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  // Opened relative to the folder the index holds open, where it holds
+  // one: the kernel then walks one name instead of the whole path.
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
+  const std::size_t slash = host.find_last_of('/');
+  const int folder_fd = slash == std::string::npos || slash == 0
+                            ? -1
+                            : drives_.index().FolderDescriptor(
+                                  std::string_view(host.data(), slash));
+  UniqueFd fd(folder_fd >= 0
+                  ? openat(folder_fd, host.c_str() + slash + 1, kFlags, 0666)
+                  : open(host.c_str(), kFlags, 0666));
   if (!fd.ok()) throw ErrnoError(errno, kErrPathNotFound);
   // One write for the whole line, so that lines of two writers never mix.
   if (!WriteAll(fd.get(), line + "\r\n")) {
