@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/posix_dos_attributes.h"
@@ -51,6 +52,19 @@ int EntryAttributes(const DriveModel& drives, const std::string& folder,
   return AttributeBits(name, facts.mode, facts.stored_bits);
 }
 
+// A path "X:\a\b" without empty, "." or ".." components.
+bool IsPlainPath(const std::string& path) {
+  if (path.size() < 4 || path[2] != '\\') return false;
+  for (std::size_t start = 3; start <= path.size();) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string_view part(path.data() + start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string PosixFileSystem::Dir(const std::string& path, int mask) {
@@ -66,6 +80,23 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   }
   std::string last = path.substr(slash + 1);
   if (last.empty()) return "";  // "C:\Folder\" is no entry either
+
+  // A plain path (see IsPlainPath) that maps as a whole needs no mapping of
+  // its folder on its own: that is part of the whole, made by the same
+  // rules. Any failure is sorted out by the steps below, in their order.
+  if (!IsWildcardPattern(last) && IsPlainPath(path)) {
+    std::string host;
+    try {
+      host = drives_.Map(path);
+    } catch (const RunError&) {
+    }
+    if (!host.empty()) {
+      if (host == drive_root) return "";
+      std::string name = SearchOne(host, mask);
+      if (!name.empty()) return name;
+      return "";
+    }
+  }
 
   std::string host_folder;
   try {
