@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -75,7 +76,27 @@ bool NtfsNameLess(const std::string& a, const std::string& b) {
 }
 
 void SortNtfs(std::vector<std::string>& names) {
-  std::sort(names.begin(), names.end(), NtfsNameLess);
+  // The order of NtfsNameLess, with each name upper-cased once instead of
+  // in every comparison: a folder's listing is sorted as a whole.
+  const std::size_t count = names.size();
+  if (count < 2) return;
+  std::vector<std::string> upper(count);
+  std::vector<int> ranks(count);
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    upper[i] = AsciiUpperCase(names[i]);
+    ranks[i] = DotRank(names[i]);
+    order[i] = i;
+  }
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (ranks[a] != ranks[b]) return ranks[a] < ranks[b];
+    if (int c = upper[a].compare(upper[b]); c != 0) return c < 0;
+    return names[a] < names[b];
+  });
+  std::vector<std::string> sorted;
+  sorted.reserve(count);
+  for (std::size_t i : order) sorted.push_back(std::move(names[i]));
+  names = std::move(sorted);
 }
 
 bool PassesMask(int attributes, int mask) {

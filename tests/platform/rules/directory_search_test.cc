@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ TEST(NtfsOrderTest, SortsAsNtfsLists) {
   names = {"x", "..", "readme", "$", ".", "README"};
   SortNtfs(names);
   EXPECT_EQ(names, (List{".", "..", "$", "README", "readme", "x"}));
+  // The whole sort agrees with the comparison, also for prefixes and bytes
+  // beyond ASCII.
+  names = {"ab", "AB", "a", "aB\xe4", "a\xc4", "Ab", "ab.", "\xe4", "_", ".."};
+  List expected = names;
+  std::sort(expected.begin(), expected.end(), NtfsNameLess);
+  SortNtfs(names);
+  EXPECT_EQ(names, expected);
 }
 
 TEST(WildcardTest, DosRulesForDotsAndQuestionMarks) {
