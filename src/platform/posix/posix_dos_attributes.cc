@@ -130,7 +130,7 @@ int HostAttributes(const std::string& host_path, const std::string& name,
   return AttributeBits(name, st.st_mode, ReadDosAttrib(host_path));
 }
 
-int AttributeBits(const std::string& name, mode_t mode, int stored) {
+int AttributeBits(std::string_view name, mode_t mode, int stored) {
   int bits = stored & (kAttrHidden | kAttrSystem | kAttrArchive);
   if (S_ISDIR(mode)) {
     bits |= kAttrDirectory | (stored & kAttrReadOnly);

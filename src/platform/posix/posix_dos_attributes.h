@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace rolvex {
 
@@ -48,7 +49,7 @@ int HostAttributes(const std::string& host_path, const std::string& name,
                    const struct stat& st);
 // The same from what was read already: `mode` (links followed) and the
 // stored bits.
-int AttributeBits(const std::string& name, mode_t mode, int stored);
+int AttributeBits(std::string_view name, mode_t mode, int stored);
 
 // The process's umask, read without changing it.
 mode_t CurrentUmask();

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_folder_index.h"
@@ -58,7 +59,12 @@ bool LookUpFacts(const DriveModel& drives, const std::string& host_path,
 }
 
 int AttributesOf(const std::string& host_path, const HostFacts& facts) {
-  return AttributeBits(HostName(host_path), facts.mode, facts.stored_bits);
+  const std::size_t slash = host_path.find_last_of('/');
+  const std::string_view name =
+      slash == std::string::npos
+          ? std::string_view(host_path)
+          : std::string_view(host_path).substr(slash + 1);
+  return AttributeBits(name, facts.mode, facts.stored_bits);
 }
 
 }  // namespace rolvex
