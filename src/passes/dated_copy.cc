@@ -15,16 +15,17 @@ namespace {
 
 // What the file-system object's GetFile hands back: a file that exists (a
 // folder is no file). DateLastModified is read from it when asked, so an
-// object of a file that vanishes meanwhile fails then.
+// object of a file that vanishes meanwhile fails then. It names the path
+// given, which outlives it.
 struct FileObject {
-  std::string path;
+  const std::string* path;
 };
 
 FileObject GetFile(FileSystem& files, const std::string& path) {
   if (files.GetAttr(path) & kAttrDirectory) {
     throw RunError::Of(kErrFileNotFound);
   }
-  return FileObject{path};
+  return FileObject{&path};
 }
 
 // Reading a property of an empty holder fails as an unset object does.
@@ -33,7 +34,7 @@ FileTime DateLastModified(FileSystem& files,
   if (!holder) {
     throw RunError(91, "Object variable or With block variable not set");
   }
-  return files.DateLastModified(holder->path);
+  return files.DateLastModified(*holder->path);
 }
 
 }  // namespace
