@@ -143,7 +143,8 @@ DriveModel::DriveModel(std::string prefix)
     if (getcwd(cwd, sizeof cwd) != nullptr) prefix_ = Join(cwd, prefix_);
   }
   while (prefix_.size() > 1 && prefix_.back() == '/') prefix_.pop_back();
-  std::string dosdevices = Join(prefix_, "dosdevices");
+  dosdevices_ = Join(prefix_, "dosdevices");
+  const std::string& dosdevices = dosdevices_;
   if (IsDirectory(dosdevices)) return;
   MakeFolders(prefix_);
   MakeFolder(Join(prefix_, "drive_c"));
@@ -171,7 +172,7 @@ DriveModel DriveModel::FromEnvironment() {
 }
 
 std::string DriveModel::DriveFolder(char letter, bool& from_index) const {
-  std::string dosdevices = Join(prefix_, "dosdevices");
+  const std::string& dosdevices = dosdevices_;
   std::string lower_name = std::string(1, letter) + ":";
   FolderIndex::Entry entry;
   switch (index_->Find(dosdevices, lower_name, entry)) {

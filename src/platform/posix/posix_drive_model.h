@@ -102,6 +102,7 @@ class DriveModel {
   void KeepCurrent() const;
 
   std::string prefix_;
+  std::string dosdevices_;  // PREFIX/dosdevices
   // The folders met on the way, indexed once (see posix_folder_index.h for
   // what it trusts); shared by copies of the model, which see the same disk.
   std::shared_ptr<FolderIndex> index_;
