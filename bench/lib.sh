@@ -39,36 +39,66 @@ EOF_PY
 
 # ---------------------------------------------------------------- timing
 
-# measure PREPARE COMMAND...: runs PREPARE (untimed), then COMMAND, $runs
-# times. Sets SECONDS_MEDIAN, and RSS_KB: the largest peak RSS that COMMAND
-# left in $W/rss (a program run as "$TIMED program ..." does).
+# time_once PREPARE COMMAND...: runs PREPARE (untimed), then COMMAND once.
+# Sets ONE_SECONDS, and ONE_RSS_KB: the peak RSS that COMMAND left in
+# $W/rss (a program run as "$TIMED program ..." does), else 0.
 TIMED="/usr/bin/time -f %M -o"
-measure() {
+time_once() {
   local prepare=$1
   shift
+  "$prepare"
+  rm -f "$W/rss"
+  local start=$EPOCHREALTIME status=0
+  "$@" </dev/null >"$W/stdout" 2>"$W/stderr" || status=$?
+  local end=$EPOCHREALTIME
+  if ((status != 0)); then
+    echo "bench: '$*' ended with status $status:" >&2
+    tail -n 5 "$W/stdout" "$W/stderr" >&2
+    exit 1
+  fi
+  ONE_SECONDS=$(echo "$end - $start" | bc -l)
+  ONE_RSS_KB=0
+  [[ -s "$W/rss" ]] && ONE_RSS_KB=$(tail -n 1 "$W/rss")
+  return 0
+}
+
+median() { # the median of the arguments
+  printf '%s\n' "$@" | sort -g |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# measure PREPARE COMMAND...: time_once, $runs times. Sets SECONDS_MEDIAN
+# and RSS_KB, the largest peak RSS of the runs.
+measure() {
   local -a times=()
-  local i start end rss
+  local i
   RSS_KB=0
   for ((i = 0; i < runs; i++)); do
-    "$prepare"
-    rm -f "$W/rss"
-    start=$EPOCHREALTIME
-    local status=0
-    "$@" </dev/null >"$W/stdout" 2>"$W/stderr" || status=$?
-    if ((status != 0)); then
-      echo "bench: '$*' ended with status $status:" >&2
-      tail -n 5 "$W/stdout" "$W/stderr" >&2
-      exit 1
-    fi
-    end=$EPOCHREALTIME
-    times+=("$(echo "$end - $start" | bc -l)")
-    if [[ -s "$W/rss" ]]; then
-      rss=$(tail -n 1 "$W/rss")
-      ((rss > RSS_KB)) && RSS_KB=$rss
-    fi
+    time_once "$@"
+    times+=("$ONE_SECONDS")
+    ((ONE_RSS_KB > RSS_KB)) && RSS_KB=$ONE_RSS_KB
   done
-  SECONDS_MEDIAN=$(printf '%s\n' "${times[@]}" | sort -g |
-    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+  SECONDS_MEDIAN=$(median "${times[@]}")
+}
+
+# measure_pair PREPARE COMMAND REF_PREPARE REF_COMMAND: the installer and
+# its reference in turns, $runs times each, so that both meet the same
+# state of the machine (a busy disk or a neighbour on the host changes
+# from minute to minute). Sets SECONDS_MEDIAN and RSS_KB for COMMAND, and
+# REF_MEDIAN for REF_COMMAND.
+measure_pair() {
+  local -a times=() ref_times=()
+  local i
+  RSS_KB=0
+  for ((i = 0; i < runs; i++)); do
+    time_once "$1" "$2"
+    times+=("$ONE_SECONDS")
+    ((ONE_RSS_KB > RSS_KB)) && RSS_KB=$ONE_RSS_KB
+    time_once "$3" "$4"
+    ref_times+=("$ONE_SECONDS")
+  done
+  SECONDS_MEDIAN=$(median "${times[@]}")
+  REF_MEDIAN=$(median "${ref_times[@]}")
 }
 
 fmt_s() { printf '%.3f s' "$1"; }
