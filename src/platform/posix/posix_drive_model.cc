@@ -246,16 +246,22 @@ bool DriveModel::MapInKnownFolder(const std::string& p,
   if (slash == std::string::npos || slash <= 2 || slash + 1 == p.size()) {
     return false;
   }
-  for (std::size_t i = 2; i < p.size(); ++i) {
+  // `dots` counts the dots since the last "\\", -1 once anything else came.
+  int dots = 0;
+  for (std::size_t i = 3; i < p.size(); ++i) {
     const char c = p[i];
-    if (c == '/' || c == '\0') return false;
-    if (c != '\\') continue;
-    const std::string_view next(p.data() + i + 1, p.size() - i - 1);
-    if (next.empty() || next[0] == '\\' || next == "." || next == ".." ||
-        next.starts_with(".\\") || next.starts_with("..\\")) {
+    if (c == '\\') {
+      if (dots >= 0) return false;  // "", "." or ".." before it
+      dots = 0;
+    } else if (c == '.') {
+      if (dots >= 0 && ++dots > 2) dots = -1;
+    } else if (c == '/' || c == '\0') {
       return false;
+    } else {
+      dots = -1;
     }
   }
+  if (dots >= 0) return false;  // the name itself is "." or ".."
   KeepCurrent();
   key_.assign(p, 0, slash);
   key_[0] = AsciiLower(key_[0]);

@@ -121,7 +121,7 @@ void FolderIndex::Refresh() {
         continue;
       }
       if (event->len == 0) continue;  // the folder's own times or attributes
-      const std::string name = event->name;
+      const std::string_view name(event->name);  // ends at the first NUL
       const std::string& folded = Folded(name);
       auto range = listing.names.equal_range(folded);
       auto same = range.first;
@@ -139,7 +139,8 @@ void FolderIndex::Refresh() {
       if (event->mask & (IN_CREATE | IN_MOVED_TO)) {
         Kind kind = (event->mask & IN_ISDIR) ? Kind::kFolder : Kind::kUnknown;
         if (same == range.second) {
-          listing.names.emplace(folded, Entry{name, kind, std::nullopt});
+          listing.names.emplace(folded,
+                                Entry{std::string(name), kind, std::nullopt});
         } else {
           same->second.kind = kind;
           same->second.facts.reset();
@@ -149,7 +150,9 @@ void FolderIndex::Refresh() {
         // A folder (or a link to one) of that name may have led on to
         // indexed folders, whose host paths now lead elsewhere or nowhere.
         const std::vector<std::string> keys = listing.keys;
-        for (const std::string& key : keys) ForgetBelow(Below(key, name));
+        for (const std::string& key : keys) {
+          ForgetBelow(Below(key, std::string(name)));
+        }
       }
     }
     if (drained) return;
