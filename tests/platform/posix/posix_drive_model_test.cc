@@ -129,15 +129,23 @@ TEST(DriveModelTest, DotsSlashesAndSeparators) {
   DriveModel model(temp.path());
   std::string c = temp.path() + "/dosdevices/c:";
   mkdir((temp.drive_c() + "/a").c_str(), 0755);
-  EXPECT_EQ(model.ToHost("C:\\a\\.\\\\b"), c + "/a/b");
-  EXPECT_EQ(model.ToHost("C:\\a\\..\\b"), c + "/b");
-  // ".." never leaves the drive's folder.
-  EXPECT_EQ(model.ToHost("C:\\..\\..\\etc\\passwd"), c + "/etc/passwd");
-  EXPECT_EQ(model.ToHost("C:\\a\\"), c + "/a");
-  // "/" does not separate; it and the other refused characters are bad names.
-  EXPECT_EQ(ErrorOf(model, "C:\\a/../../x"), kErrBadFileName);
-  EXPECT_EQ(ErrorOf(model, "C:\\a\\b*.txt"), kErrBadFileName);
-  EXPECT_EQ(ErrorOf(model, std::string("C:\\a\x01", 5)), kErrBadFileName);
+  // The same answers from a model that knows the folder "a" already.
+  DriveModel knowing(temp.path());
+  knowing.ToHost("C:\\a\\x");
+  for (DriveModel* m : {&model, &knowing}) {
+    EXPECT_EQ(m->ToHost("C:\\a\\.\\\\b"), c + "/a/b");
+    EXPECT_EQ(m->ToHost("C:\\a\\..\\b"), c + "/b");
+    EXPECT_EQ(m->ToHost("C:\\a\\.."), c);
+    EXPECT_EQ(m->ToHost("C:\\a\\...x"), c + "/a/...x");
+    // ".." never leaves the drive's folder.
+    EXPECT_EQ(m->ToHost("C:\\..\\..\\etc\\passwd"), c + "/etc/passwd");
+    EXPECT_EQ(m->ToHost("C:\\a\\"), c + "/a");
+    // "/" does not separate; it and the other refused characters are bad
+    // names.
+    EXPECT_EQ(ErrorOf(*m, "C:\\a/../../x"), kErrBadFileName);
+    EXPECT_EQ(ErrorOf(*m, "C:\\a\\b*.txt"), kErrBadFileName);
+    EXPECT_EQ(ErrorOf(*m, std::string("C:\\a\x01", 5)), kErrBadFileName);
+  }
 }
 
 TEST(DriveModelTest, HostNamesWindowsRefusesAreReachableButNotMade) {
