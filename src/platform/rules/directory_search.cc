@@ -48,7 +48,11 @@ bool MatchCore(const std::string& pattern, const std::string& name) {
 }  // namespace
 
 bool IsWildcardPattern(const std::string& component) {
-  return component.find_first_of("*?") != std::string::npos;
+  // A plain scan: find_first_of would test every character with a call.
+  for (char c : component) {
+    if (c == '*' || c == '?') return true;
+  }
+  return false;
 }
 
 bool WildcardMatches(const std::string& pattern, const std::string& name) {
