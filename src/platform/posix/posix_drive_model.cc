@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -246,22 +247,23 @@ bool DriveModel::MapInKnownFolder(const std::string& p,
   if (slash == std::string::npos || slash <= 2 || slash + 1 == p.size()) {
     return false;
   }
-  // `dots` counts the dots since the last "\\", -1 once anything else came.
-  int dots = 0;
-  for (std::size_t i = 3; i < p.size(); ++i) {
-    const char c = p[i];
-    if (c == '\\') {
-      if (dots >= 0) return false;  // "", "." or ".." before it
-      dots = 0;
-    } else if (c == '.') {
-      if (dots >= 0 && ++dots > 2) dots = -1;
-    } else if (c == '/' || c == '\0') {
-      return false;
-    } else {
-      dots = -1;
-    }
+  if (std::memchr(p.data(), '/', p.size()) != nullptr ||
+      std::memchr(p.data(), '\0', p.size()) != nullptr) {
+    return false;
   }
-  if (dots >= 0) return false;  // the name itself is "." or ".."
+  // Each component from just after a "\\": not empty, not "." nor "..".
+  for (std::size_t start = 3; start <= p.size();) {
+    const char* at = static_cast<const char*>(
+        std::memchr(p.data() + start, '\\', p.size() - start));
+    const std::size_t end =
+        at == nullptr ? p.size() : static_cast<std::size_t>(at - p.data());
+    const std::size_t length = end - start;
+    if (length == 0 || (length <= 2 && p[start] == '.' &&
+                        (length == 1 || p[start + 1] == '.'))) {
+      return false;
+    }
+    start = end + 1;
+  }
   KeepCurrent();
   key_.assign(p, 0, slash);
   key_[0] = AsciiLower(key_[0]);

@@ -220,11 +220,9 @@ FolderIndex::Entry* FolderIndex::ExactEntry(std::string_view host_path) {
   const std::string_view folder =
       slash == 0 ? std::string_view("/") : host_path.substr(0, slash);
   const std::string_view name = host_path.substr(slash + 1);
-  auto known = watch_at_.find(folder);
-  if (known == watch_at_.end()) return nullptr;
-  auto listing = listings_.find(known->second);
-  if (listing == listings_.end()) return nullptr;
-  auto range = listing->second.names.equal_range(Folded(name));
+  Listing* listing = IndexedAt(folder);
+  if (listing == nullptr) return nullptr;
+  auto range = listing->names.equal_range(Folded(name));
   for (auto it = range.first; it != range.second; ++it) {
     if (it->second.name != name) continue;
     KeepExact(host_path, &it->second);
@@ -284,9 +282,7 @@ void FolderIndex::Verify(const std::string& folder, const struct stat& st) {
 
 FolderIndex::Listing* FolderIndex::ListingOf(const std::string& folder) {
   if (inotify_fd_ < 0) return nullptr;
-  if (auto known = watch_at_.find(folder); known != watch_at_.end()) {
-    return &listings_[known->second];
-  }
+  if (Listing* known = IndexedAt(folder)) return known;
   if (refused_.count(folder) != 0) return nullptr;
   if (!IsLocalFileSystem(folder)) {
     refused_[folder] = true;
@@ -396,11 +392,33 @@ void FolderIndex::CloseFolder(Listing& listing) {
   --held_folders_;
 }
 
-int FolderIndex::FolderDescriptor(std::string_view folder) const {
+int FolderIndex::FolderDescriptor(std::string_view folder) {
+  const Listing* listing = IndexedAt(folder);
+  return listing == nullptr ? -1 : listing->fd;
+}
+
+FolderIndex::Listing* FolderIndex::IndexedAt(std::string_view folder) {
+  if (indexed_generation_ != generation_) {
+    indexed_count_ = 0;
+    indexed_generation_ = generation_;
+  }
+  // A run asks about two or three folders in turn (the source's, the
+  // target's, the log's): the last few are found without hashing a path.
+  const std::size_t size = indexed_.size();
+  for (std::size_t n = 1; n <= indexed_count_; ++n) {
+    const Indexed& known = indexed_[(next_indexed_ + size - n) % size];
+    if (SamePath(known.folder, folder)) return known.listing;
+  }
   auto known = watch_at_.find(folder);
-  if (known == watch_at_.end()) return -1;
+  if (known == watch_at_.end()) return nullptr;
   auto listing = listings_.find(known->second);
-  return listing == listings_.end() ? -1 : listing->second.fd;
+  if (listing == listings_.end()) return nullptr;
+  Indexed& slot = indexed_[next_indexed_];
+  next_indexed_ = (next_indexed_ + 1) % size;
+  if (indexed_count_ < size) ++indexed_count_;
+  slot.folder.assign(folder);
+  slot.listing = &listing->second;
+  return slot.listing;
 }
 
 void FolderIndex::DropAll() {

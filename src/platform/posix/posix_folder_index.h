@@ -99,7 +99,7 @@ class FolderIndex {
   // A descriptor of the indexed `folder` (the one its names were read
   // from), for asking about its entries without a walk of the whole path; -1
   // when there is none. Valid until the next Refresh or Forget.
-  int FolderDescriptor(std::string_view folder) const;
+  int FolderDescriptor(std::string_view folder);
 
   // Drops the index of `folder` and of everything below it.
   void Forget(const std::string& folder);
@@ -144,6 +144,10 @@ class FolderIndex {
 
   // The listing of `folder`, made when missing; nullptr when not indexable.
   Listing* ListingOf(const std::string& folder);
+  // The listing of `folder` if it is indexed already, else null. The last
+  // few answers are kept while the generation stays: listings are only
+  // dropped together with a change of it.
+  Listing* IndexedAt(std::string_view folder);
   // The entry of an indexed folder at exactly that host path, or null. The
   // last few answers are kept while the generation stays: entries are only
   // erased together with a change of it.
@@ -177,6 +181,14 @@ class FolderIndex {
   unsigned long long exact_generation_ = 0;
   std::string folded_;
   Entry* last_found_ = nullptr;  // what the last Find found
+  struct Indexed {
+    std::string folder;
+    Listing* listing = nullptr;
+  };
+  std::array<Indexed, 4> indexed_;  // IndexedAt's last answers
+  std::size_t next_indexed_ = 0;
+  std::size_t indexed_count_ = 0;
+  unsigned long long indexed_generation_ = 0;
   unsigned long long next_stamp_ = 1;
 };
 
