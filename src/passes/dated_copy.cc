@@ -5,6 +5,7 @@
 #include "passes/guarded_copy.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
+#include "reporting/ask_operator.h"
 #include "reporting/failure_text.h"
 #include "reporting/run_report.h"
 #include "reporting/text_output.h"
@@ -77,8 +78,7 @@ void DateiKopieren(PassState& state, const std::string& source_path,
         state.run_report->Fail(RunError::Of(kErrFileNotFound));
       }
       guard.run([&] {
-        state.window.MessageBox("'" + source_path + "' nicht vorhanden", kMbOk,
-                                "");
+        AskOperator(state, "'" + source_path + "' nicht vorhanden", kMbOk, "");
       });
     }
     return;

@@ -87,6 +87,7 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
     if (context.guard.test([&] { return merge.ShouldWrite(); })) {
       if (WriteEntry(context, merge)) ++taken;
     }
+    context.state.window.KeepResponsive();
     // A reader that failed once cannot be relied on to move on: reading on
     // could repeat the same failure for ever.
     if (!read) break;

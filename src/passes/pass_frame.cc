@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "passes/file_tree.h"
+#include "reporting/ask_operator.h"
 #include "reporting/failure_text.h"
 #include "reporting/progress_bar.h"
 #include "reporting/run_report.h"
@@ -94,7 +95,7 @@ void ReportPassError(PassContext& context, const RunError& failure) {
   ++state.failures_reported;
   if (state.run_report) state.run_report->Fail(failure);
   TextAusgabe(state, text, false, context.location);
-  state.window.MessageBox(text, kMbOk, "Error");
+  AskOperator(state, text, kMbOk, "Error");
 }
 
 void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
@@ -139,6 +140,10 @@ void RunPass(PassState& state, const std::string& tree,
     const int last = state.file_count;  // the bound is taken once
     for (context.index = 1; context.index <= last; ++context.index) {
       if (state.run_report) state.run_report->BeginEntry();
+      // Many small files log only, and a log-only line processes no
+      // events: without this the window would look hung for the length of
+      // the pass.
+      state.window.KeepResponsive();
       context.guard.run(
           [&] { Balken(state, context.index, state.file_count, location); });
       HandleEntry(context, tree_dir, handlers);

@@ -23,7 +23,11 @@ struct PassState : ReportingState {
       : ReportingState(parts),
         processes(parts.processes),
         restarts(parts.restarts),
-        clock(parts.clock) {}
+        clock(parts.clock) {
+    // A copy of a large file keeps the window responsive while it runs.
+    Window& shown = parts.window;
+    parts.files.SetCopyProgress([&shown] { shown.KeepResponsive(); });
+  }
 
   ProcessRunner& processes;
   RestartScheduler& restarts;

@@ -52,6 +52,9 @@ enum MessageBoxStyle : int {
   kMbAbortRetryIgnoreCritical = 18,  // vbAbortRetryIgnore + vbCritical
 };
 enum MessageBoxAnswer : int {
+  // Nobody could answer: the window is unattended, nobody can see it, or
+  // its input has ended. No box waited for an answer.
+  kAnswerNone = 0,
   kAnswerOk = 1,
   kAnswerAbort = 3,
   kAnswerRetry = 4,
@@ -98,9 +101,28 @@ class Window {
 
   // A modal message box. `style` is kMbOk or kMbAbortRetryIgnoreCritical;
   // an empty `title` gives the program's default title. Returns a
-  // MessageBoxAnswer.
+  // MessageBoxAnswer: kAnswerNone, without waiting, when nobody can answer
+  // (see SetUnattended; a window may also know it by itself, as a window on
+  // an invisible desktop or a console whose input has ended does). A window
+  // that keeps a transcript writes the box's text there either way.
   virtual int MessageBox(const std::string& text, int style,
                          const std::string& title) = 0;
+  // From now on nobody is there to answer: MessageBox shows no box.
+  virtual void SetUnattended() = 0;
+
+  // Keeps the window alive during long work between the points where
+  // DoEvents runs: it repaints and handles what other programs send it, so
+  // that the system never takes it for hung, but it takes no input: no
+  // click runs inside this call. Cheap enough to call every few
+  // milliseconds.
+  virtual void KeepResponsive() = 0;
+
+  // While a run is in progress the window asks the system not to end the
+  // session (log-off, shutdown) and refuses where the system asks.
+  virtual void SetRunInProgress(bool in_progress) = 0;
+  // Runs `handler` when the session ends all the same while a run is in
+  // progress; the process ends right after it, without a further step.
+  virtual void SetSessionEndHandler(std::function<void()> handler) = 0;
 
   // Ends the program at once with `exit_status`: nothing runs after it and
   // the window is removed. (The test fake throws instead.)

@@ -5,6 +5,7 @@
 #include <exception>
 #include <ostream>
 
+#include "platform/exit_status.h"
 #include "reporting/run_report_json.h"
 
 namespace rolvex {
@@ -25,7 +26,7 @@ ReportAtEnd::ReportAtEnd(std::string path, const RunReport& report,
       errors_(errors),
       started_(SecondsNow()) {}
 
-void ReportAtEnd::Write(int exit_status) {
+void ReportAtEnd::Write(int exit_status, const std::string& interrupted_by) {
   if (path_.empty() || written_) return;
   written_ = true;
   // The report must not change how the program ends: whatever fails here is
@@ -33,6 +34,7 @@ void ReportAtEnd::Write(int exit_status) {
   try {
     RunReportEnd end;
     end.exit_status = exit_status;
+    end.interrupted_by = interrupted_by;
     end.service_pack_folder = window_.ProgramDirectory();
     end.service_pack_version =
         profiles_.GetString("ServicePack", "Version", "", 255,
@@ -47,6 +49,12 @@ void ReportAtEnd::Write(int exit_status) {
   } catch (const std::exception& failure) {
     errors_ << "rolvex: report not written: " << failure.what() << std::endl;
   }
+}
+
+ReportingWindow::ReportingWindow(Window& inner, ReportAtEnd& at_end)
+    : inner_(inner), at_end_(at_end) {
+  inner_.SetSessionEndHandler(
+      [this] { at_end_.Write(kExitFailure, "end of session"); });
 }
 
 void ReportingWindow::EndProgram(int exit_status) {

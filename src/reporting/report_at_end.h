@@ -32,7 +32,8 @@ class ReportAtEnd {
 
   // Writes the report with `exit_status` once; later calls do nothing. A
   // report that cannot be written is one line on `errors`. Never throws.
-  void Write(int exit_status);
+  // `interrupted_by` names what cut the run off, when something did.
+  void Write(int exit_status, const std::string& interrupted_by = "");
 
  private:
   std::string path_;
@@ -45,11 +46,12 @@ class ReportAtEnd {
 };
 
 // A window that is `inner` in every way, except that ending the program
-// writes the report first.
+// writes the report first, and so does a session that ends during the run
+// (the report then says so, with the status of a run that did not
+// complete).
 class ReportingWindow : public Window {
  public:
-  ReportingWindow(Window& inner, ReportAtEnd& at_end)
-      : inner_(inner), at_end_(at_end) {}
+  ReportingWindow(Window& inner, ReportAtEnd& at_end);
 
   Control& control(ControlId id) override { return inner_.control(id); }
   float Left() override { return inner_.Left(); }
@@ -77,6 +79,14 @@ class ReportingWindow : public Window {
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override {
     return inner_.MessageBox(text, style, title);
+  }
+  void SetUnattended() override { inner_.SetUnattended(); }
+  void KeepResponsive() override { inner_.KeepResponsive(); }
+  void SetRunInProgress(bool in_progress) override {
+    inner_.SetRunInProgress(in_progress);
+  }
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    inner_.SetSessionEndHandler(std::move(handler));
   }
   [[noreturn]] void EndProgram(int exit_status) override;
   std::string CommandLine() override { return inner_.CommandLine(); }

@@ -132,6 +132,13 @@ void RunReport::Fail(const RunError& failure, ReportOutcome outcome) {
 
 void RunReport::NoteRetry() { ++Current().retries; }
 
+void RunReport::NoteAnsweredAutomatically() {
+  // A box between entries follows the failure that made an entry of its
+  // own; it belongs to that one.
+  ReportEntry& entry = open_ || entries_.empty() ? Current() : entries_.back();
+  entry.answered_automatically = true;
+}
+
 ReportEntry& RunReport::Current() {
   if (!open_) {
     // A step of the pass outside its entries: it gets an entry of its own,

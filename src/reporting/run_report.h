@@ -71,6 +71,8 @@ struct ReportEntry {
   std::optional<ReportError> error;
   // How often the operator answered Retry.
   int retries = 0;
+  // A box of this entry was answered by the program: nobody could answer.
+  bool answered_automatically = false;
 };
 
 class RunReport {
@@ -101,6 +103,9 @@ class RunReport {
   void Fail(const RunError& failure,
             ReportOutcome outcome = ReportOutcome::kFailed);
   void NoteRetry();
+  // The box of the current entry (or, between entries, of the entry that
+  // met the failure it belongs to) was answered by the program.
+  void NoteAnsweredAutomatically();
   void NoteRestartRequired() { restart_required_ = true; }
 
   // The log file's path once start-up has resolved it.

@@ -106,6 +106,7 @@ ordered_json EntryJson(const ReportEntry& entry) {
                     {"source", Utf8(entry.error->source)}};
   }
   if (entry.retries > 0) out["retries"] = entry.retries;
+  if (entry.answered_automatically) out["answered"] = "automatically";
   return out;
 }
 
@@ -188,6 +189,7 @@ std::string RunReportJson(const RunReport& report, const RunReportEnd& end) {
   out["format"] = 1;
   out["preview"] = end.preview;
   out["exit_status"] = end.exit_status;
+  if (!end.interrupted_by.empty()) out["interrupted_by"] = end.interrupted_by;
   out["restart_required"] = report.restart_required();
   out["service_pack"] = {{"folder", Utf8(end.service_pack_folder)},
                          {"version", Utf8(end.service_pack_version)}};

@@ -20,6 +20,9 @@ struct RunReportEnd {
   std::int64_t ended = 0;
   // True for a prediction of a run rather than a run.
   bool preview = false;
+  // What cut the run off before it could end by itself ("end of session");
+  // empty when it ended by itself.
+  std::string interrupted_by;
 };
 
 // The report as UTF-8 JSON text, ending in a line feed. Text that is not

@@ -82,6 +82,9 @@ void Taste_Click(Installer& installer, int index) {
 void Installation(Installer& installer, const std::string& call_path) {
   const std::string location = call_path + ".Installation";
   installer.run_in_progress = true;
+  // A log-off or shutdown now would cut the run off between two files; the
+  // run always ends the program, so the hold ends with it.
+  installer.window.SetRunInProgress(true);
 
   installer.window.DoEvents();
   AnnounceAndRun(installer, 1, StandardKopieren, "Standard", location);

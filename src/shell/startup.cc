@@ -4,6 +4,7 @@
 
 #include "passes/pass_state.h"
 #include "platform/rules/ascii_text.h"
+#include "reporting/ask_operator.h"
 #include "reporting/run_report.h"
 #include "settings/directory_parameters.h"
 #include "settings/ersetze_environment.h"
@@ -132,6 +133,9 @@ void CancelKontrolle(Installer& installer, const std::string& call_path) {
 
 void Form_Load(Installer& installer) {
   Window& window = installer.window;
+  // Before anything could ask: an agent that says nobody is there must
+  // never meet a box.
+  if (RunsUnattended(installer.environment)) window.SetUnattended();
   window.SetClickHandler(
       [&installer](int index) { Taste_Click(installer, index); });
 

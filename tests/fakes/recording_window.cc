@@ -33,6 +33,7 @@ void RecordingWindow::DoEvents() {
 int RecordingWindow::MessageBox(const std::string& text, int style,
                                 const std::string& title) {
   message_boxes.push_back({text, style, title});
+  if (unattended) return kAnswerNone;
   if (!answers.empty()) {
     int answer = answers.front();
     answers.pop_front();

@@ -89,8 +89,17 @@ class RecordingWindow : public Window {
 
   // Counts the call and runs the clicks queued with QueueClick.
   void DoEvents() override;
+  // Recorded; after SetUnattended every box answers kAnswerNone.
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
+  void SetUnattended() override { unattended = true; }
+  void KeepResponsive() override { ++keep_responsive_count; }
+  void SetRunInProgress(bool in_progress) override {
+    run_in_progress = in_progress;
+  }
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    session_end_handler = std::move(handler);
+  }
   [[noreturn]] void EndProgram(int exit_status) override;
 
   std::string CommandLine() override { return command_line; }
@@ -118,7 +127,11 @@ class RecordingWindow : public Window {
   std::string program_directory = "C:\\ServicePacks";
   std::optional<ControlId> font_owner;
   bool shown = false;
+  bool unattended = false;
+  bool run_in_progress = false;
+  std::function<void()> session_end_handler;
   int do_events_count = 0;
+  int keep_responsive_count = 0;
   std::optional<int> ended_with;
   struct Topmost {
     int x, y, cx, cy;

@@ -38,7 +38,7 @@ TEST_F(FormLoadTest, SetCancelLatchEndsSilentlyBeforeAnythingElse) {
     EXPECT_FALSE(latched.window.shown);
     EXPECT_TRUE(latched.window.calls.empty());
     EXPECT_EQ(latched.window.do_events_count, 0);
-    EXPECT_TRUE(latched.files.appended.empty());
+    EXPECT_TRUE(latched.Log().empty());
     EXPECT_TRUE(latched.profiles.writes.empty());
     EXPECT_TRUE(latched.installer.cancel_sp);
     EXPECT_EQ(latched.installer.log_file_path, "");
@@ -159,9 +159,21 @@ TEST_F(FormLoadTest, UnattendedFullScreenHidesTheButtonsAndRunsAtOnce) {
   EXPECT_EQ(rec(ControlId::kLabel1).font_size, 14);
   EXPECT_FALSE(rig.window.topmost.has_value());
   // The run began after the log path and the language were set.
-  ASSERT_FALSE(rig.files.appended.empty());
-  EXPECT_EQ(rig.files.appended.front().path, "C:\\QueltServicePack.log");
-  EXPECT_EQ(rig.files.appended.front().text, "Installing files");
+  ASSERT_FALSE(rig.Log().empty());
+  EXPECT_EQ(rig.Log().front(), "Installing files");
+  // A run is on: the session's end is refused meanwhile; somebody could
+  // answer a box (nothing said otherwise).
+  EXPECT_TRUE(rig.window.run_in_progress);
+  EXPECT_FALSE(rig.window.unattended);
+}
+
+TEST_F(FormLoadTest, AnAgentThatSaysNobodyIsThereGetsNoBoxes) {
+  for (const char* value : {"1", "0", "yes"}) {
+    StartupRig rig;
+    rig.environment.Set("rolvex_unattended", value);
+    rig.Load();
+    EXPECT_EQ(rig.window.unattended, std::string(value) == "1") << value;
+  }
 }
 
 struct PanelCase {

@@ -117,7 +117,25 @@ void ConsoleWindow::SetTopmostNoActivate(int x, int y, int cx, int cy) {
   height_ = static_cast<float>(cy) * t;
 }
 
-void ConsoleWindow::DoEvents() { out_.flush(); }
+void ConsoleWindow::DoEvents() {
+  out_.flush();
+  EndIfSessionEnded();
+}
+
+void ConsoleWindow::SetRunInProgress(bool in_progress) {
+  run_in_progress_ = in_progress;
+  if (options_.hold_session) options_.hold_session(in_progress);
+}
+
+void ConsoleWindow::EndIfSessionEnded() {
+  if (!run_in_progress_ || !options_.session_ended ||
+      !options_.session_ended()) {
+    return;
+  }
+  out_ << "(the session ended during the run)" << std::endl;
+  if (session_end_handler_) session_end_handler_();
+  EndProgram(kExitFailure);
+}
 
 // The label shows the eight status lines joined by line feeds, the newest
 // last; each displayed message sets the caption once.
@@ -136,19 +154,21 @@ int ConsoleWindow::MessageBox(const std::string& text, int style,
                               const std::string& title) {
   out_ << "--- " << (title.empty() ? kDefaultTitle : title) << " ---\n"
        << AsLines(text) << '\n';
-  bool at_end = false;
-  if (style != kMbAbortRetryIgnoreCritical) {
-    out_ << "[OK: press Enter]" << std::endl;
-    ReadAnswer(at_end);
-    return kAnswerOk;
-  }
+  const bool question = style == kMbAbortRetryIgnoreCritical;
   for (;;) {
-    out_ << "[a] Abort  [r] Retry  [i] Ignore" << std::endl;
-    const std::string answer = AsciiLowerCase(ReadAnswer(at_end));
-    if (at_end) {
-      out_ << "(end of input: Abort)" << std::endl;
-      return kAnswerAbort;
+    if (nobody_to_answer_) {
+      out_ << "(nobody to answer)" << std::endl;
+      return kAnswerNone;
     }
+    out_ << (question ? "[a] Abort  [r] Retry  [i] Ignore"
+                      : "[OK: press Enter]")
+         << std::endl;
+    bool at_end = false;
+    const std::string answer = AsciiLowerCase(ReadAnswer(at_end));
+    // The end of the input is the end of every later answer too.
+    nobody_to_answer_ = at_end;
+    if (at_end) continue;
+    if (!question) return kAnswerOk;
     if (answer == "a" || answer == "abort") return kAnswerAbort;
     if (answer == "r" || answer == "retry") return kAnswerRetry;
     if (answer == "i" || answer == "ignore") return kAnswerIgnore;

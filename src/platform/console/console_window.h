@@ -43,6 +43,10 @@ struct ConsoleWindowOptions {
   // handler of the installer runs after the end. Tests put a function here
   // that throws.
   std::function<void(int exit_status)> exit;
+  // The platform's end of a session (see SetRunInProgress): told when a run
+  // is in progress, and asked whether the session has ended meanwhile.
+  std::function<void(bool in_progress)> hold_session;
+  std::function<bool()> session_ended;
 };
 
 class ConsoleControl : public Control {
@@ -108,14 +112,27 @@ class ConsoleWindow : public Window {
   // Flushes the output; a terminal has no queued clicks.
   void DoEvents() override;
 
-  // kMbOk: prints the box and reads one line; any line, and the end of the
-  // input, closes it. kMbAbortRetryIgnoreCritical: reads lines until one is
-  // "a", "r" or "i" or the whole word "abort", "retry" or "ignore" (letter
-  // case and surrounding blanks ignored); an unrecognised line asks again.
-  // At the end of the input the answer is Abort, so a run without an
-  // operator never waits for ever. Other styles are treated as kMbOk.
+  // Prints the box. kMbOk: reads one line; any line closes it.
+  // kMbAbortRetryIgnoreCritical: reads lines until one is "a", "r" or "i" or
+  // the whole word "abort", "retry" or "ignore" (letter case and surrounding
+  // blanks ignored); an unrecognised line asks again. Other styles are
+  // treated as kMbOk. Once the input has ended (or after SetUnattended)
+  // nobody can answer: the box is printed with "(nobody to answer)" and
+  // kAnswerNone comes back without reading, so a run without an operator
+  // never waits for ever.
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
+  void SetUnattended() override { nobody_to_answer_ = true; }
+  // A terminal has nothing to repaint; the end of the session is looked
+  // at, as in DoEvents.
+  void KeepResponsive() override { EndIfSessionEnded(); }
+  // The session's end, as the options tell it: during a run it runs the
+  // session end handler and ends the program with status 1 at the next
+  // KeepResponsive or DoEvents.
+  void SetRunInProgress(bool in_progress) override;
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    session_end_handler_ = std::move(handler);
+  }
 
   [[noreturn]] void EndProgram(int exit_status) override;
 
@@ -139,6 +156,7 @@ class ConsoleWindow : public Window {
 
  private:
   std::string ReadAnswer(bool& at_end);
+  void EndIfSessionEnded();
   int PickButton(const std::string& answer);
   void PrintStatusLine(const std::string& caption);
 
@@ -149,6 +167,9 @@ class ConsoleWindow : public Window {
   float left_ = 0, top_ = 0, width_, height_;
   ControlId font_owner_ = ControlId::kFrageLabel;
   bool shown_ = false;
+  bool nobody_to_answer_ = false;
+  bool run_in_progress_ = false;
+  std::function<void()> session_end_handler_;
   std::function<void(int)> click_handler_;
 };
 

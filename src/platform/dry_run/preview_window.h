@@ -44,6 +44,9 @@ class PreviewWindow : private preview_window_detail::SilentStreams,
   // Records the box; answers Ignore to a question, OK to anything else.
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
+  // Every box is answered as above, whoever would be at the PC: the preview
+  // shows what would be asked.
+  void SetUnattended() override {}
 
   const std::vector<AskedQuestion>& questions() const { return questions_; }
 

@@ -11,6 +11,7 @@ namespace rolvex {
 
 int QtWindow::MessageBox(const std::string& text, int style,
                          const std::string& title) {
+  if (unattended_) return kAnswerNone;
   QMessageBox box(main_.get());
   box.setWindowTitle(DecodeAnsi(title.empty() ? kDefaultTitle : title));
   box.setTextFormat(Qt::PlainText);

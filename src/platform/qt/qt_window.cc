@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QScreen>
+#include <QSessionManager>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
@@ -217,10 +218,62 @@ void QtWindow::SetTopmostNoActivate(int x, int y, int cx, int cy) {
   if (was_visible) main_->show();
 }
 
-void QtWindow::DoEvents() { QCoreApplication::processEvents(); }
+void QtWindow::EndIfSessionEnded() {
+  if (!run_in_progress_ || !options_.session_ended ||
+      !options_.session_ended()) {
+    return;
+  }
+  if (session_end_handler_) session_end_handler_();
+  EndProgram(kExitFailure);
+}
+
+void QtWindow::DoEvents() {
+  EndIfSessionEnded();
+  QCoreApplication::processEvents();
+  // Clicks that came while the window was only kept responsive run here,
+  // where clicks are due.
+  while (!deferred_clicks_.empty()) {
+    const int index = deferred_clicks_.front();
+    deferred_clicks_.erase(deferred_clicks_.begin());
+    OnClick(index);
+  }
+}
+
+void QtWindow::KeepResponsive() {
+  EndIfSessionEnded();
+  keeping_responsive_ = true;
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  keeping_responsive_ = false;
+}
+
+void QtWindow::SetRunInProgress(bool in_progress) {
+  if (in_progress && !run_in_progress_) {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (app) {
+      QObject::connect(app, &QGuiApplication::commitDataRequest, app,
+                       [this](QSessionManager& manager) {
+                         if (!run_in_progress_) return;
+                         if (manager.allowsInteraction()) {
+                           manager.cancel();
+                         } else if (session_end_handler_) {
+                           // The session ends without asking anyone.
+                           session_end_handler_();
+                         }
+                       });
+    }
+  }
+  run_in_progress_ = in_progress;
+  if (options_.hold_session) options_.hold_session(in_progress);
+}
 
 void QtWindow::OnClick(int index) {
   if (ending_ || !click_handler_) return;
+  // The window system's input waits by itself; a click that reaches a
+  // button all the same (a posted event, a close) waits here.
+  if (keeping_responsive_) {
+    deferred_clicks_.push_back(index);
+    return;
+  }
   // An exception must not travel through Qt's event processing; the run
   // handles its own failures, so whatever arrives here is reported and ends
   // the program.

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/qt/qt_controls.h"
 #include "platform/window.h"
@@ -30,6 +31,9 @@ struct QtWindowOptions {
   // For screenshots of the unattended modes: the window stays on the screen
   // (processing its events) this long before the program ends.
   int hold_before_end_ms = 0;
+  // The platform's end of a session, as for the console window.
+  std::function<void(bool in_progress)> hold_session;
+  std::function<bool()> session_ended;
 };
 
 class QtWindow : public Window {
@@ -76,6 +80,18 @@ class QtWindow : public Window {
   // to close the box other than its buttons. Empty title: "Rolvex".
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
+  void SetUnattended() override { unattended_ = true; }
+  // processEvents without user input: paint and the window system's pings
+  // are handled, clicks and keys wait for the next DoEvents.
+  void KeepResponsive() override;
+  // A session manager's request to end the session is cancelled while a run
+  // is in progress; an end of the session the options tell of runs the
+  // session end handler and ends the program with status 1 at the next
+  // KeepResponsive or DoEvents.
+  void SetRunInProgress(bool in_progress) override;
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    session_end_handler_ = std::move(handler);
+  }
 
   // Hides the window, flushes stdout and stderr and leaves the process at
   // once with std::_Exit: no destructor, exit handler or further event of the
@@ -93,6 +109,7 @@ class QtWindow : public Window {
  private:
   void ApplyGeometry();
   void OnClick(int index);
+  void EndIfSessionEnded();
 
   QtWindowOptions options_;
   float tppx_x_, tppx_y_;
@@ -102,6 +119,11 @@ class QtWindow : public Window {
   float left_ = 0, top_ = 0, width_, height_;
   bool topmost_ = false;
   bool ending_ = false;
+  bool unattended_ = false;
+  bool run_in_progress_ = false;
+  bool keeping_responsive_ = false;
+  std::vector<int> deferred_clicks_;
+  std::function<void()> session_end_handler_;
   std::function<void(int)> click_handler_;
 };
 

@@ -238,23 +238,72 @@ void Win32Window::DoEvents() {
   }
 }
 
+namespace {
+
+// Whether this process's window station is one a person can see: not so in
+// session 0, for a service or a SYSTEM task of a deployment agent.
+bool StationVisible() {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  if (!GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags,
+                                 sizeof flags, &needed)) {
+    return true;  // unknown: the box is tried, as before
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+using BlockReasonCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
+using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
+
+}  // namespace
+
 int Win32Window::MessageBox(const std::string& text, int style,
                             const std::string& title) {
   const char* caption = title.empty() ? kDefaultTitle : title.c_str();
   transcript_.Line(std::string("--- ") + caption + " ---");
   transcript_.Line(text);
+  if (unattended_ || !StationVisible()) {
+    transcript_.Line("(nobody to answer)");
+    return kAnswerNone;
+  }
   // The style values are the system's own: 0 OK, 18 Abort/Retry/Ignore with
-  // the critical-stop icon.
-  int answer =
-      MessageBoxA(hwnd_, text.c_str(), caption, static_cast<UINT>(style));
-  if (answer != 0) return answer;
-  // The box could not be shown at all: giving up the one operation is the
-  // answer that neither stops the run nor loops.
-  return style == kMbAbortRetryIgnoreCritical ? kAnswerIgnore : kAnswerOk;
+  // the critical-stop icon. 0 back: the box could not be shown at all.
+  return MessageBoxA(hwnd_, text.c_str(), caption, static_cast<UINT>(style));
+}
+
+void Win32Window::KeepResponsive() {
+  keeping_responsive_ = true;
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0,
+                      PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
+    DispatchMessageA(&message);
+  }
+  keeping_responsive_ = false;
+}
+
+void Win32Window::SetRunInProgress(bool in_progress) {
+  if (in_progress == run_in_progress_) return;
+  run_in_progress_ = in_progress;
+  // Windows Vista and later; looked up so that an older system still runs
+  // the program.
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32 == nullptr) return;
+  if (in_progress) {
+    if (auto create = reinterpret_cast<BlockReasonCreate>(
+            GetProcAddress(user32, "ShutdownBlockReasonCreate"))) {
+      create(hwnd_, L"A service pack is being installed.");
+    }
+  } else if (auto destroy = reinterpret_cast<BlockReasonDestroy>(
+                 GetProcAddress(user32, "ShutdownBlockReasonDestroy"))) {
+    destroy(hwnd_);
+  }
 }
 
 void Win32Window::EndProgram(int exit_status) {
-  DestroyWindow(hwnd_);
+  // The system removes a process's windows when it ends. DestroyWindow
+  // first would only add a wait: Wine's X11 driver waits up to two seconds
+  // for a window manager to confirm that the window is gone, and meanwhile
+  // the window answers nothing.
   ExitProcess(static_cast<UINT>(exit_status));
 }
 

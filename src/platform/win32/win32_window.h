@@ -115,8 +115,24 @@ class Win32Window : public Window {
   void Show() override;
   void SetTopmostNoActivate(int x, int y, int cx, int cy) override;
   void DoEvents() override;
+  // No box is shown, and kAnswerNone comes back, when the window is
+  // unattended or its window station is not visible (session 0, a service,
+  // a SYSTEM task): a box there would wait for ever on a desktop nobody
+  // sees. The transcript has the box either way.
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
+  void SetUnattended() override { unattended_ = true; }
+  // PeekMessage with PM_QS_PAINT | PM_QS_SENDMESSAGE: paint and sent
+  // messages, never input. A click another program sends meanwhile is put
+  // back in the queue for the next DoEvents.
+  void KeepResponsive() override;
+  // ShutdownBlockReasonCreate while a run is in progress; WM_QUERYENDSESSION
+  // is then answered FALSE, and WM_ENDSESSION runs the session end handler
+  // and ends the process with status 1.
+  void SetRunInProgress(bool in_progress) override;
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    session_end_handler_ = std::move(handler);
+  }
   [[noreturn]] void EndProgram(int exit_status) override;
   std::string CommandLine() override;
   std::string ProgramDirectory() override;
@@ -166,6 +182,10 @@ class Win32Window : public Window {
   HBRUSH frame_brush_ = nullptr;  // 231, 231, 231
   std::function<void(int)> click_handler_;
   Win32Transcript transcript_;
+  bool unattended_ = false;
+  bool keeping_responsive_ = false;
+  bool run_in_progress_ = false;
+  std::function<void()> session_end_handler_;
 };
 
 }  // namespace rolvex

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "platform/exit_status.h"
 #include "platform/run_error.h"
 #include "platform/win32/win32_window.h"
 
@@ -59,6 +60,11 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 1;
     }
     case WM_COMMAND: {
+      if (keeping_responsive_) {
+        // Clicks run only where the run processes its events.
+        PostMessageA(hwnd_, message, wparam, lparam);
+        return 0;
+      }
       int id = LOWORD(wparam);
       if (HIWORD(wparam) == BN_CLICKED && id >= kFirstButtonId &&
           id <= kFirstButtonId + 1) {
@@ -85,9 +91,25 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_CLOSE:
+      if (keeping_responsive_) {
+        PostMessageA(hwnd_, message, wparam, lparam);
+        return 0;
+      }
       // Alt+F4 does what the exit button does, when there is one to press;
       // otherwise the window stays (an unattended run is not stopped so).
       if (Get(ControlId::kTaste1).Visible()) Click(1);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // A run cut off between two files leaves the PC half installed.
+      return run_in_progress_ ? FALSE : TRUE;
+    case WM_ENDSESSION:
+      if (wparam && run_in_progress_) {
+        // The session ends all the same: what the run did is told before
+        // the system ends the process.
+        if (session_end_handler_) session_end_handler_();
+        transcript_.Line("(the session ended during the run)");
+        ExitProcess(kExitFailure);
+      }
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

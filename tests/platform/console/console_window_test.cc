@@ -79,12 +79,21 @@ TEST_F(ConsoleWindowTest, UnrecognisedAnswerAsksAgain) {
   EXPECT_EQ(asked, 3u);
 }
 
-TEST_F(ConsoleWindowTest, EndOfInputAnswersAbortAndClosesOkBox) {
+// The end of the input is nobody at the console, for this box and every
+// later one: the box is printed, and nothing waits.
+TEST_F(ConsoleWindowTest, AfterTheEndOfInputNobodyAnswers) {
   ConsoleWindow& w = Make("what?\n");
-  EXPECT_EQ(w.MessageBox("x", kMbAbortRetryIgnoreCritical, ""), kAnswerAbort);
-  EXPECT_EQ(w.MessageBox("Done", kMbOk, ""), kAnswerOk);
-  EXPECT_EQ(w.MessageBox("x", kMbAbortRetryIgnoreCritical, ""), kAnswerAbort);
-  EXPECT_THAT(Output(), HasSubstr("--- Rolvex ---\nDone\n"));
+  EXPECT_EQ(w.MessageBox("x", kMbAbortRetryIgnoreCritical, ""), kAnswerNone);
+  EXPECT_EQ(w.MessageBox("Done", kMbOk, ""), kAnswerNone);
+  EXPECT_THAT(Output(),
+              HasSubstr("--- Rolvex ---\nDone\n(nobody to answer)\n"));
+}
+
+TEST_F(ConsoleWindowTest, UnattendedReadsNoAnswer) {
+  ConsoleWindow& w = Make("a\n");
+  w.SetUnattended();
+  EXPECT_EQ(w.MessageBox("x", kMbAbortRetryIgnoreCritical, ""), kAnswerNone);
+  EXPECT_EQ(w.MessageBox("Done", kMbOk, ""), kAnswerNone);
 }
 
 TEST_F(ConsoleWindowTest, OkBoxConsumesExactlyOneLine) {

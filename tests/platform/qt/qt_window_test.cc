@@ -161,6 +161,7 @@ TEST_F(QtWindowTest, ExitButtonHoldsTheFocusFirstThenStart) {
   EXPECT_EQ(exit_button->nextInFocusChain(), start_button);
 }
 
+// KeepResponsive paints but takes no input: the clicks wait for DoEvents.
 TEST_F(QtWindowTest, DoEventsRunsQueuedClicksInsideTheCall) {
   std::vector<int> clicks;
   window_.SetClickHandler([&](int index) { clicks.push_back(index); });
@@ -179,9 +180,16 @@ TEST_F(QtWindowTest, DoEventsRunsQueuedClicksInsideTheCall) {
         button, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
                                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
   }
+  window_.KeepResponsive();
   EXPECT_TRUE(clicks.empty());
   window_.DoEvents();
   EXPECT_THAT(clicks, ::testing::ElementsAre(1, 0));
+}
+
+TEST_F(QtWindowTest, UnattendedShowsNoBox) {
+  window_.SetUnattended();
+  EXPECT_EQ(window_.MessageBox("x", kMbAbortRetryIgnoreCritical, ""),
+            kAnswerNone);
 }
 
 TEST_F(QtWindowTest, ClosingTheWindowPressesTheExitButtonOnlyWhenShown) {
