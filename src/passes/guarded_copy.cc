@@ -6,6 +6,7 @@
 #include "passes/path_text.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
+#include "reporting/ask_operator.h"
 #include "reporting/failure_text.h"
 #include "reporting/run_report.h"
 #include "reporting/text_output.h"
@@ -69,9 +70,10 @@ void RunWithRetries(PassState& state, const Operation& operation,
     TextAusgabe(state, FailureText(text, failure, wording.LogFiles()), true,
                 location);
     const int answer =
-        state.window.MessageBox(head + kCrLf + kCrLf + wording.Files() + kCrLf +
-                                    kCrLf + "Source:" + failure.source(),
-                                kMbAbortRetryIgnoreCritical, "");
+        AskOperator(state,
+                    head + kCrLf + kCrLf + wording.Files() + kCrLf + kCrLf +
+                        "Source:" + failure.source(),
+                    kMbAbortRetryIgnoreCritical, "");
 
     RunReport* report = state.run_report;
     if (answer == kAnswerAbort) {
@@ -98,6 +100,39 @@ void RunWithRetries(PassState& state, const Operation& operation,
   }
 }
 
+// Stages a copy of the pack's file beside the target and records its
+// replacement at the next restart: that is a rename, which cannot cross
+// volumes (a pack on a USB stick or a second partition), and which would
+// take the pack's own file away. Returns false, with the failure in
+// `failure`, when nothing was recorded; `refused` tells that the facility
+// itself said no (a false result, which the log does not show), rather
+// than that the request could not be made at all.
+bool ScheduleStagedCopy(PassState& state, const std::string& source_path,
+                        const std::string& target_path,
+                        std::optional<RunError>& failure, bool& refused) {
+  std::string staged;
+  try {
+    staged = state.files.StageForRestart(source_path, target_path);
+    if (state.restarts.ReplaceAtRestart(staged, target_path)) return true;
+    // The facility gives no reason; the failure is named by the number of
+    // a file that could not be reached.
+    refused = true;
+    failure = RunError::Of(kErrPathFileAccess);
+  } catch (const RunError& caught) {
+    failure = caught;
+  } catch (const std::exception& caught) {
+    failure = AsRunError(caught);
+  }
+  if (!staged.empty()) {
+    // Nothing will ever take it in: it must not stay beside the target.
+    try {
+      state.files.Kill(staged);
+    } catch (const std::exception&) {
+    }
+  }
+  return false;
+}
+
 // The copy onto a system folder: one attempt, then the replacement at the
 // next restart, for a file that Windows holds in use.
 void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
@@ -115,30 +150,23 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
               true, location);
   RunReport* report = state.run_report;
   if (report) report->SetAction(ReportAction::kScheduledAtRestart);
-  try {
-    if (state.restarts.ReplaceAtRestart(source_path, target_path)) {
-      state.restart_scheduled = true;
-      if (report) report->NoteRestartRequired();
-    } else {
-      // The request was not recorded: the file is neither copied nor
-      // scheduled. The log stays as it is, but the exit status must not
-      // claim a complete run.
-      ++state.failures_reported;
-      // The facility gives no reason; the report names the failure by the
-      // number of a file that could not be reached.
-      if (report) report->Fail(RunError::Of(kErrPathFileAccess));
-    }
-  } catch (const std::exception& caught) {
-    const RunError* run_error = dynamic_cast<const RunError*>(&caught);
-    const RunError failure = run_error ? *run_error : AsRunError(caught);
-    ++state.failures_reported;
-    if (report) report->Fail(failure);
-    TextAusgabe(state,
-                "Fault MoveFileEx File:" + target_path + " Err.Nr." +
-                    std::to_string(failure.number()) + " " +
-                    failure.description(),
-                true, location);
+  std::optional<RunError> failure;
+  bool refused = false;
+  if (ScheduleStagedCopy(state, source_path, target_path, failure, refused)) {
+    state.restart_scheduled = true;
+    if (report) report->NoteRestartRequired();
+    return;
   }
+  // Neither copied nor scheduled: the exit status must not claim a
+  // complete run.
+  ++state.failures_reported;
+  if (report) report->Fail(*failure);
+  if (refused) return;
+  TextAusgabe(state,
+              "Fault MoveFileEx File:" + target_path + " Err.Nr." +
+                  std::to_string(failure->number()) + " " +
+                  failure->description(),
+              true, location);
 }
 
 }  // namespace

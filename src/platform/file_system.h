@@ -9,6 +9,7 @@
 #define ROLVEX_PLATFORM_FILE_SYSTEM_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -84,6 +85,21 @@ class FileSystem {
   // when the target's folder is missing.
   virtual void FileCopy(const std::string& source,
                         const std::string& target) = 0;
+  // Copies `source` into a new file beside `target` (in the same folder, so
+  // on the same volume), for a replacement of `target` at the next restart,
+  // which is carried out as a rename and cannot cross volumes. Returns the
+  // new file's Windows path; the file gets the source's last-modified time
+  // and carries a name of the installer's own that no stale-temporary sweep
+  // takes for a left-over, since it must wait for the restart. `target`
+  // itself is not touched (it is usually in use). Throws as FileCopy does
+  // for the source and the folder.
+  virtual std::string StageForRestart(const std::string& source,
+                                      const std::string& target) = 0;
+  // `tick` is called now and then while FileCopy or StageForRestart moves
+  // the bytes of a large file, every few megabytes at most, so that the
+  // window stays responsive during one long copy. Default: a backend whose
+  // copies never take long calls nothing.
+  virtual void SetCopyProgress(std::function<void()> /*tick*/) {}
   // Deletes one file; throws 53 when missing (a folder is no file to
   // delete), 70 when in use or read-only.
   virtual void Kill(const std::string& path) = 0;

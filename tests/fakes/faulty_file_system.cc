@@ -66,6 +66,11 @@ void FaultyFileSystem::FileCopy(const std::string& source,
   Check("FileCopy", target);
   inner_.FileCopy(source, target);
 }
+std::string FaultyFileSystem::StageForRestart(const std::string& source,
+                                              const std::string& target) {
+  Check("StageForRestart", target);
+  return inner_.StageForRestart(source, target);
+}
 void FaultyFileSystem::Kill(const std::string& path) {
   Check("Kill", path);
   inner_.Kill(path);

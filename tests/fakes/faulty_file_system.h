@@ -3,6 +3,7 @@
 #ifndef ROLVEX_TESTS_FAKES_FAULTY_FILE_SYSTEM_H_
 #define ROLVEX_TESTS_FAKES_FAULTY_FILE_SYSTEM_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +17,12 @@ class FaultyFileSystem : public FileSystem {
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
   // Makes operation `op` ("Dir", "DirNext", "GetAttr", "SetAttr", "FileCopy",
-  // "Kill", "MkDir", "DateLastModified", "AppendLine", "OpenForInput",
-  // "AtEnd", "ReadItem") fail with RunError `number` when its path (for
-  // FileCopy the target; for AtEnd and ReadItem the file opened) contains
-  // `path_part` (case-insensitive; "" matches every path). `times` failures,
-  // then the call goes through again; -1 fails for ever.
+  // "StageForRestart", "Kill", "MkDir", "DateLastModified", "AppendLine",
+  // "OpenForInput", "AtEnd", "ReadItem") fail with RunError `number` when its
+  // path (for FileCopy and StageForRestart the target; for AtEnd and
+  // ReadItem the file opened) contains `path_part` (case-insensitive; ""
+  // matches every path). `times` failures, then the call goes through again;
+  // -1 fails for ever.
   void Fail(const std::string& op, const std::string& path_part, int number,
             int times = -1);
   // How many calls the rules made fail so far.
@@ -31,6 +33,11 @@ class FaultyFileSystem : public FileSystem {
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
   void FileCopy(const std::string& source, const std::string& target) override;
+  std::string StageForRestart(const std::string& source,
+                              const std::string& target) override;
+  void SetCopyProgress(std::function<void()> tick) override {
+    inner_.SetCopyProgress(std::move(tick));
+  }
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;

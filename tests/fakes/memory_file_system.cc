@@ -174,6 +174,21 @@ void MemoryFileSystem::FileCopy(const std::string& source,
   made.locked = false;
 }
 
+std::string MemoryFileSystem::StageForRestart(const std::string& source,
+                                              const std::string& target) {
+  calls.push_back("StageForRestart " + source + " -> " + target);
+  Node* from = Find(source);
+  if (from == nullptr || from->folder) throw RunError::Of(kErrFileNotFound);
+  if (!FolderExists(Parent(Key(target)))) throw RunError::Of(kErrPathNotFound);
+  const std::string staged = target.substr(0, target.find_last_of('\\') + 1) +
+                             "~rolvex-restart-" + std::to_string(++staged_);
+  Node& made = nodes_[Key(staged)];
+  made = *from;
+  made.path = staged;
+  made.locked = false;
+  return staged;
+}
+
 void MemoryFileSystem::Kill(const std::string& path) {
   calls.push_back("Kill " + path);
   Node* node = Find(path);

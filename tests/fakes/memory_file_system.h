@@ -48,6 +48,9 @@ class MemoryFileSystem : public FileSystem {
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
   void FileCopy(const std::string& source, const std::string& target) override;
+  // A copy named "~rolvex-restart-<n>" in the target's folder.
+  std::string StageForRestart(const std::string& source,
+                              const std::string& target) override;
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;
@@ -68,6 +71,7 @@ class MemoryFileSystem : public FileSystem {
   std::set<char> drives_{'C'};
   std::vector<std::string> search_;
   std::size_t search_pos_ = 0;
+  int staged_ = 0;
 };
 
 }  // namespace rolvex

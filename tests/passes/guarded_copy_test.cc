@@ -4,6 +4,7 @@
 
 #include "fakes/installer_rig.h"
 #include "platform/run_error.h"
+#include "reporting/run_report.h"
 
 namespace rolvex {
 namespace {
@@ -147,8 +148,14 @@ TEST_F(GuardedCopyTest, ALockedSystemFileIsReplacedAtTheNextRestart) {
   EXPECT_EQ(rig.Log(), std::vector<std::string>{
                            "Kopie System32 C:\\SP\\Standard\\a.dll -> "
                            "C:\\Windows\\sYsTeM32\\a.dll"});
+  // The replacement comes from a copy beside the target (a rename at the
+  // restart cannot cross volumes); the pack keeps its own file.
   ASSERT_EQ(rig.restarts.requests.size(), 1u);
-  EXPECT_EQ(rig.restarts.requests[0].source, kSource);
+  const std::string staged = rig.restarts.requests[0].source;
+  EXPECT_EQ(staged.rfind("C:\\Windows\\sYsTeM32\\", 0), 0u) << staged;
+  ASSERT_NE(rig.memory.Find(staged), nullptr);
+  EXPECT_EQ(rig.memory.Find(staged)->content, "new");
+  EXPECT_TRUE(rig.memory.Exists(kSource));
   EXPECT_EQ(rig.restarts.requests[0].target, kSystemTarget);
   EXPECT_TRUE(rig.state.restart_scheduled);
   EXPECT_EQ(rig.state.failures_reported, 0);
@@ -188,6 +195,37 @@ TEST_F(GuardedCopyTest, ARefusedReplacementIsNotLoggedButFailsTheRun) {
   EXPECT_EQ(rig.Log().size(), 1u);
   EXPECT_FALSE(rig.state.restart_scheduled);
   EXPECT_EQ(rig.state.failures_reported, 1);
+  // The staged copy nothing will take in is gone again.
+  EXPECT_EQ(rig.memory.calls.back().rfind("Kill C:\\Windows\\sYsTeM32\\", 0),
+            0u);
+}
+
+TEST_F(GuardedCopyTest, ACopyThatCannotBeStagedIsLoggedAsAFault) {
+  rig.memory.Find(kSystemTarget)->locked = true;
+  rig.files.Fail("StageForRestart", kSystemTarget, kErrDiskFull);
+  ExFileCopy(rig.state, kSource, kSystemTarget, "P");
+  ASSERT_EQ(rig.Log().size(), 2u);
+  EXPECT_EQ(rig.Log()[1].rfind("Fault MoveFileEx File:", 0), 0u);
+  EXPECT_TRUE(rig.restarts.requests.empty());
+  EXPECT_EQ(rig.state.failures_reported, 1);
+}
+
+// Nobody to answer (an agent's run on a desktop nobody sees): the question
+// is answered Ignore without waiting, never Abort, and the report says so.
+TEST_F(GuardedCopyTest, NobodyToAnswerIsIgnoreAndNeverSetsTheLatch) {
+  RunReport report;
+  rig.state.run_report = &report;
+  report.BeginPass("Standard");
+  report.BeginEntry();
+  rig.window.SetUnattended();
+  ExFileCopy(rig.state, kSource, kTarget, "P");
+  EXPECT_EQ(rig.window.message_boxes.size(), 1u);
+  EXPECT_FALSE(rig.state.cancel_sp);
+  EXPECT_FALSE(rig.profiles.Has("C:\\ServicePack.ini", "General", "CancelSP"));
+  EXPECT_EQ(rig.state.failures_reported, 1);
+  ASSERT_EQ(report.entries().size(), 1u);
+  EXPECT_EQ(report.entries()[0].outcome, ReportOutcome::kIgnored);
+  EXPECT_TRUE(report.entries()[0].answered_automatically);
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ class LogOnlyFileSystem : public FileSystem {
   void FileCopy(const std::string&, const std::string&) override {
     Unexpected();
   }
+  std::string StageForRestart(const std::string&, const std::string&) override {
+    Unexpected();
+  }
   void Kill(const std::string&) override { Unexpected(); }
   void MkDir(const std::string&) override { Unexpected(); }
   FileTime DateLastModified(const std::string&) override { Unexpected(); }

@@ -263,6 +263,18 @@ void DryRunFileSystem::FileCopy(const std::string& source,
   changes_.push_back({FileChange::Kind::kFileCopied, target, source, 0});
 }
 
+std::string DryRunFileSystem::StageForRestart(const std::string& source,
+                                              const std::string& target) {
+  const Entry from = Lookup(source);
+  if (!from.exists) throw from.missing;
+  if (from.folder) throw RunError::Of(kErrPathFileAccess);
+  RequireParentFolder(target);
+  if (!from.content_of.empty() && probe_.Unreadable(from.content_of)) {
+    throw RunError::Of(kErrPermissionDenied);
+  }
+  return source;
+}
+
 void DryRunFileSystem::Kill(const std::string& path) {
   const Entry entry = Lookup(path);
   if (!entry.exists) throw entry.missing;

@@ -59,6 +59,12 @@ class DryRunFileSystem : public FileSystem {
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
   void FileCopy(const std::string& source, const std::string& target) override;
+  // Refuses what the real staging would refuse now; the staged copy itself
+  // is not recorded (nothing of the run reads it), and the source stands
+  // for it: its bytes are what the copy would hold, and the preview names
+  // the pack's file in the replacement it lists.
+  std::string StageForRestart(const std::string& source,
+                              const std::string& target) override;
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;

@@ -24,7 +24,8 @@ void Check(int result, int not_found) {
 }  // namespace
 
 void ReplaceByCopy(const std::string& source, const std::string& target,
-                   bool replaces, PendingSyncs& pending) {
+                   bool replaces, PendingSyncs& pending,
+                   const std::function<void()>& tick) {
   UniqueFd in(
       open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!in.ok()) throw ErrnoError(errno, kErrFileNotFound);
@@ -38,7 +39,7 @@ void ReplaceByCopy(const std::string& source, const std::string& target,
     throw ErrnoError(errno, kErrPathNotFound);
   }
   try {
-    switch (CopyAll(in.get(), out.get())) {
+    switch (CopyAll(in.get(), out.get(), tick)) {
       case CopyResult::kDone:
         break;
       case CopyResult::kReadFailed:

@@ -2,6 +2,7 @@
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_FILE_COPY_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_FILE_COPY_H_
 
+#include <functional>
 #include <string>
 
 #include "platform/posix/posix_file_io.h"
@@ -16,6 +17,7 @@ namespace rolvex {
 // file is removed and the target is left as it was. The caller has made its
 // checks (source a file, target not read-only, not a folder, not in use) and
 // tells whether a file of the target's name `replaces` one that is there.
+// `tick` runs now and then during a long copy (CopyAll).
 //
 // Durability: a replacement's bytes are flushed (fdatasync) before it takes
 // the target's place, so a power failure can never lose the old file without
@@ -27,7 +29,8 @@ namespace rolvex {
 // not writable, 61 disk full (also a file-size limit), 76 target folder
 // missing, others as ErrnoError maps them.
 void ReplaceByCopy(const std::string& source, const std::string& target,
-                   bool replaces, PendingSyncs& pending);
+                   bool replaces, PendingSyncs& pending,
+                   const std::function<void()>& tick = nullptr);
 
 }  // namespace rolvex
 

@@ -59,20 +59,25 @@ bool ReadAll(int fd, std::string& bytes) {
   }
 }
 
-CopyResult CopyAll(int from, int to) {
+CopyResult CopyAll(int from, int to, const std::function<void()>& tick) {
+  // With someone to tell, the kernel copies in pieces of 32 MB, a few tens
+  // of milliseconds each.
+  const std::size_t piece = tick ? std::size_t{1} << 25 : std::size_t{1} << 30;
   for (bool first = true;; first = false) {
-    ssize_t n = copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+    ssize_t n = copy_file_range(from, nullptr, to, nullptr, piece, 0);
     if (n < 0 && errno == EINTR) continue;
     // Nothing at all may also be a file whose size the kernel does not know
     // (as in /proc): the blocks below then find out.
     if (n == 0 && !first) return CopyResult::kDone;
     if (n <= 0) break;  // the blocks below go on from where this stopped
+    if (tick) tick();
   }
   // Not between these two files (another file system on an older kernel, a
   // file system without it, a special file): the bytes go through here, and
   // a real read or write failure is reported as that.
   std::vector<char> buffer(1 << 16);
-  while (true) {
+  for (unsigned blocks = 1;; ++blocks) {
+    if (tick && blocks % 512 == 0) tick();
     ssize_t n = read(from, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return CopyResult::kReadFailed;

@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,8 +52,10 @@ enum class CopyResult { kDone, kReadFailed, kWriteFailed };
 // calls; on failure errno is that of the failed call. The kernel copies
 // (copy_file_range: no bytes through user space, a reflink or a server-side
 // copy where the file system has one); where it cannot, blocks are read and
-// written.
-CopyResult CopyAll(int from, int to);
+// written. `tick`, when given, runs between two pieces of a few megabytes,
+// so that a long copy can keep a window responsive.
+CopyResult CopyAll(int from, int to,
+                   const std::function<void()>& tick = nullptr);
 
 // Flushes the folder that holds the host path `path`, so that a file created,
 // renamed or removed in it survives a crash. Best effort: the file itself

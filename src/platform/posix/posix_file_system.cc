@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <memory>
@@ -139,7 +140,33 @@ void PosixFileSystem::FileCopy(const std::string& source,
       throw RunError::Of(kErrPermissionDenied);
     }
   }
-  ReplaceByCopy(host_source, host_target, replaces, pending_);
+  ReplaceByCopy(host_source, host_target, replaces, pending_, tick_);
+}
+
+std::string PosixFileSystem::StageForRestart(const std::string& source,
+                                             const std::string& target) {
+  std::string host_source = drives_.ToHost(source);
+  struct stat source_st = StatExisting(host_source);
+  if (!S_ISREG(source_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+  std::string host_target = drives_.ToHost(target);
+  RequireParentFolder(host_target);
+  const std::size_t backslash = target.find_last_of('\\');
+  const std::string host_folder = HostFolder(host_target);
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        ".~rolvex-restart-" + std::to_string(time(nullptr)) + "-" +
+        std::to_string(getpid()) + "-" + std::to_string(counter++) + "~" +
+        HostName(host_target).substr(0, 120);
+    const std::string host_staged = host_folder + "/" + name;
+    struct stat taken;
+    if (lstat(host_staged.c_str(), &taken) == 0) continue;
+    // Flushed before it takes its name, as a replacement is: the request
+    // recorded next must never name a file whose bytes a power failure lost.
+    ReplaceByCopy(host_source, host_staged, /*replaces=*/true, pending_, tick_);
+    return target.substr(0, backslash + 1) + name;
+  }
+  throw RunError::Of(kErrPathFileAccess);
 }
 
 void PosixFileSystem::Kill(const std::string& path) {

@@ -30,6 +30,7 @@
 #define ROLVEX_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,14 @@ class PosixFileSystem : public FileSystem {
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
   void FileCopy(const std::string& source, const std::string& target) override;
+  // The staged file is ".~rolvex-restart-<time>-<pid>-<n>~<target name>",
+  // made as FileCopy makes a new file and flushed to the disk before the
+  // request naming it can be recorded.
+  std::string StageForRestart(const std::string& source,
+                              const std::string& target) override;
+  void SetCopyProgress(std::function<void()> tick) override {
+    tick_ = std::move(tick);
+  }
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;
@@ -74,6 +83,7 @@ class PosixFileSystem : public FileSystem {
   PendingSyncs pending_;
   std::vector<std::string> found_;
   std::size_t next_ = 0;
+  std::function<void()> tick_;
 };
 
 }  // namespace rolvex

@@ -8,6 +8,7 @@
 #include "platform/run_error.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/win32_file_copy.h"
 
 namespace rolvex {
 namespace {
@@ -108,6 +109,11 @@ int Win32FileSystem::GetAttr(const std::string& path) {
 }
 
 void Win32FileSystem::SetAttr(const std::string& path, int attributes) {
+  // Every pass sets the attributes of each target it handles, so this
+  // reaches every folder a run works in, also one where a killed run left
+  // a temporary and nothing needs copying any more.
+  const std::size_t slash = path.find_last_of('\\');
+  if (slash != std::string::npos) SweepStaleTemporaries(path.substr(0, slash));
   DWORD wanted = static_cast<DWORD>(attributes) & kSettableAttributes;
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
   if (!SetFileAttributesA(path.c_str(), wanted)) {
@@ -126,14 +132,12 @@ void Win32FileSystem::FileCopy(const std::string& source,
       throw RunError::Of(kErrPermissionDenied);
     }
   }
-  if (CopyFileA(source.c_str(), target.c_str(), FALSE)) return;
-  DWORD error = GetLastError();
-  // A missing source may be reported as a missing path; the source decides.
-  if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    DWORD source_error = GetLastError();
-    if (IsMissing(source_error)) throw RunError::Of(kErrFileNotFound);
-  }
-  throw RunErrorOfWin32(error);
+  ReplaceByCopy(source, target, existing != INVALID_FILE_ATTRIBUTES, tick_);
+}
+
+std::string Win32FileSystem::StageForRestart(const std::string& source,
+                                             const std::string& target) {
+  return StageBeside(source, target, tick_);
 }
 
 void Win32FileSystem::Kill(const std::string& path) {

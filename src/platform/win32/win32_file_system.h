@@ -1,5 +1,6 @@
 // The installer's file operations over kernel32 (ANSI forms): FindFirstFileA
-// for Dir, GetFileAttributesA / SetFileAttributesA, CopyFileA, DeleteFileA,
+// for Dir, GetFileAttributesA / SetFileAttributesA, a copy through a
+// temporary and ReplaceFileA (win32_file_copy.h), DeleteFileA,
 // CreateDirectoryA, GetFileAttributesExA for the last-write time, CreateFileA
 // for appending and reading. Paths go to the system as they are.
 //
@@ -18,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,11 @@ class Win32FileSystem : public FileSystem {
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
   void FileCopy(const std::string& source, const std::string& target) override;
+  std::string StageForRestart(const std::string& source,
+                              const std::string& target) override;
+  void SetCopyProgress(std::function<void()> tick) override {
+    tick_ = std::move(tick);
+  }
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;
@@ -43,6 +50,7 @@ class Win32FileSystem : public FileSystem {
   // The names of the last search, and the next one to deliver.
   std::vector<std::string> names_;
   std::size_t next_ = 0;
+  std::function<void()> tick_;
 };
 
 }  // namespace rolvex

@@ -32,6 +32,11 @@ class ReadOnlyView : public FileSystem {
   void FileCopy(const std::string&, const std::string& target) override {
     Changed(target);
   }
+  std::string StageForRestart(const std::string&,
+                              const std::string& target) override {
+    Changed(target);
+    return "";
+  }
   void Kill(const std::string& path) override { Changed(path); }
   void MkDir(const std::string& path) override { Changed(path); }
   void AppendLine(const std::string& path, const std::string&) override {

@@ -14,6 +14,7 @@
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_drive_model.h"
 #include "platform/posix/posix_temp_prefix.h"
+#include "platform/posix/posix_temporary.h"
 
 namespace rolvex {
 namespace {
@@ -164,6 +165,23 @@ TEST_F(FileSystemTest, CopyKeepsPermissionsAndTheTimeToTheNanosecond) {
   // Times are whole seconds to the installer.
   SetMtime(C("a.dll"), 1234567890, 999999999);
   EXPECT_EQ(fs_.DateLastModified("C:\\a.dll"), 1234567890);
+}
+
+// A copy staged for the next restart: beside the target (a Windows path in
+// its folder), the source's bytes and time, the target untouched, and a
+// name the sweep of stale temporaries never takes.
+TEST_F(FileSystemTest, AStagedCopyWaitsBesideItsTarget) {
+  mkdir(C("Sys").c_str(), 0755);
+  TempPrefix::Write(C("a.dll"), "new");
+  SetMtime(C("a.dll"), 1600000000, 0);
+  TempPrefix::Write(C("Sys/a.dll"), "old");
+  const std::string staged = fs_.StageForRestart("C:\\a.dll", "C:\\SYS\\a.dll");
+  ASSERT_EQ(staged.rfind("C:\\SYS\\.~rolvex-restart-", 0), 0u) << staged;
+  EXPECT_EQ(TempPrefix::Read(drives_.ToHost(staged)), "new");
+  EXPECT_EQ(fs_.DateLastModified(staged), 1600000000);
+  EXPECT_EQ(TempPrefix::Read(C("Sys/a.dll")), "old");
+  SweepStaleTemporaries(C("Sys"));
+  EXPECT_EQ(TemporaryFilesIn(C("Sys")), 1);
 }
 
 TEST_F(FileSystemTest, OnlyTheStoredHiddenBitProtectsADotNamedTarget) {

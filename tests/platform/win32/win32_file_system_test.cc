@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/run_error.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/win32_file_copy.h"
 #include "platform/win32/win32_temp_folder.h"
 
 namespace rolvex {
@@ -69,6 +72,76 @@ TEST_F(Win32FileSystemTest, TextFilesAreSharedWithOtherReaders) {
   // A folder cannot be opened as a text file.
   EXPECT_EQ(ErrorOf([&] { fs_.OpenForInput(dir_.path()); }),
             kErrPermissionDenied);
+}
+
+// The names of the folder that start with "~rolvex-".
+std::vector<std::string> OwnFiles(const Win32TempFolder& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((dir / "~rolvex-*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(data.cFileName);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  return names;
+}
+
+// A copy goes through a temporary that is gone when it returns, also when
+// the target is in use and the copy is refused; a staged copy for the next
+// restart stays beside the target, under a name no sweep takes.
+TEST_F(Win32FileSystemTest, CopiesLeaveNoTemporaryAndStagedCopiesStay) {
+  dir_.Write("src.dll", "new");
+  dir_.Write("dst.dll", "old");
+  fs_.FileCopy(dir_ / "src.dll", dir_ / "dst.dll");
+  EXPECT_EQ(dir_.Read("dst.dll"), "new");
+  HANDLE held = CreateFileA((dir_ / "dst.dll").c_str(), GENERIC_READ, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  dir_.Write("src.dll", "newer");
+  EXPECT_EQ(ErrorOf([&] { fs_.FileCopy(dir_ / "src.dll", dir_ / "dst.dll"); }),
+            kErrPermissionDenied);
+  EXPECT_TRUE(OwnFiles(dir_).empty());
+  const std::string staged =
+      fs_.StageForRestart(dir_ / "src.dll", dir_ / "dst.dll");
+  CloseHandle(held);
+  EXPECT_EQ(staged.rfind(dir_ / "~rolvex-restart-", 0), 0u) << staged;
+  EXPECT_EQ(dir_.Read(staged.substr(dir_.path().size() + 1)), "newer");
+  EXPECT_EQ(dir_.Read("dst.dll"), "new");
+}
+
+// A temporary is removed only when it follows the grammar exactly and its
+// maker is gone: no such process, or one of that id started at another
+// time. This process's own, and the restart's staged copies, stay.
+TEST_F(Win32FileSystemTest, TheSweepTakesOnlyTemporariesOfMakersGone) {
+  TemporaryMaker maker;
+  EXPECT_TRUE(ParseTemporaryName("~rolvex-1a-01d9000000000000-3.tmp", maker));
+  EXPECT_EQ(maker.pid, 0x1au);
+  EXPECT_EQ(maker.created, 0x01d9000000000000u);
+  for (const char* name :
+       {"~rolvex-1a-01d9000000000000-3.tmpx", "~rolvex-1a-01d9-3.tmp",
+        "~rolvex-zz-01d9000000000000-3.tmp", "~rolvex-restart-1a-01-1.tmp",
+        "~rolvex-1a-01d9000000000000-3.tmp~"}) {
+    EXPECT_FALSE(ParseTemporaryName(name, maker)) << name;
+  }
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  char mine[80];
+  std::snprintf(mine, sizeof mine, "~rolvex-%lx-%08lx%08lx-1.tmp",
+                GetCurrentProcessId(), created.dwHighDateTime,
+                created.dwLowDateTime);
+  dir_.Write(mine, "in use");
+  // The same process id with another start time: a process that is gone.
+  char reused[80];
+  std::snprintf(reused, sizeof reused, "~rolvex-%lx-0000000000000001-2.tmp",
+                GetCurrentProcessId());
+  dir_.Write(reused, "left by a killed run");
+  dir_.Write("~rolvex-restart-1-0000000000000001-1.tmp", "staged");
+  dir_.Write("~rolvex-notes.tmp", "someone else's");
+  SweepStaleTemporaries(dir_.path());
+  EXPECT_EQ(dir_.Read(reused), "<missing>");
+  EXPECT_EQ(dir_.Read(mine), "in use");
+  EXPECT_EQ(dir_.Read("~rolvex-restart-1-0000000000000001-1.tmp"), "staged");
+  EXPECT_EQ(dir_.Read("~rolvex-notes.tmp"), "someone else's");
 }
 
 TEST(Win32ErrorsTest, SystemErrorsMapOntoOperatorNumbers) {
