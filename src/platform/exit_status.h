@@ -11,10 +11,13 @@ enum ExitStatus : int {
   // A failure that escaped every handler: it is reported, then the program
   // ends. It counts as a failure, so it shares the number.
   kExitFailure = 1,
-  kExitByExitButton = 2,        // exit button, before or during a run
-  kExitAborted = 3,             // operator's Abort; the cancel latch is set
-  kExitLatchSet = 4,            // start refused: the cancel latch was set
-  kExitRestartScheduled = 3010  // completed; a replacement awaits a restart
+  kExitByExitButton = 2,         // exit button, before or during a run
+  kExitAborted = 3,              // operator's Abort; the cancel latch is set
+  kExitLatchSet = 4,             // start refused: the cancel latch was set
+  kExitRestartScheduled = 3010,  // completed; a replacement awaits a restart
+  // Another run holds the machine: nothing was done. Windows Installer's
+  // ERROR_INSTALL_ALREADY_RUNNING, which deployment agents retry later.
+  kExitAnotherRun = 1618
 };
 
 }  // namespace rolvex

@@ -14,6 +14,8 @@
 //                    unattended modes
 //   ROLVEX_REPORT    a file: the run report (JSON) is written there when
 //                    the program ends; unset, no report is kept
+//   ROLVEX_UNATTENDED  "1": nobody is there to answer a message box (see
+//                    reporting/ask_operator.h)
 //
 // ProgramDir is the folder of the path the program was started by, so that
 // a link in a service pack's folder to a program kept elsewhere finds the
@@ -26,7 +28,9 @@
 //
 // The exit status is set where the program ends (Window::EndProgram); an
 // unexpected failure that escapes start-up or the window is reported on
-// standard error and ends the program with status 1.
+// standard error and ends the program with status 1. While another run
+// holds the prefix the program ends at once with 1618 (82 after the 8-bit
+// cut), having changed nothing.
 #include <limits.h>
 #include <unistd.h>
 
@@ -46,6 +50,7 @@
 #include "platform/posix/posix_profile_store.h"
 #include "platform/posix/posix_program_folder.h"
 #include "platform/posix/posix_restart_scheduler.h"
+#include "platform/posix/posix_run_lock.h"
 #include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
 #include "reporting/report_at_end.h"
@@ -175,6 +180,8 @@ void Load(Installer& installer) {
   ConsoleWindowOptions options;
   options.command_line = command_line;
   options.program_directory = program_dir;
+  options.hold_session = HoldSession;
+  options.session_ended = SessionEnded;
   ReadScreen(Env("ROLVEX_SCREEN"), options);
   ConsoleWindow console(std::cin, std::cout, options);
   Reporting reporting(parts, console);
@@ -224,6 +231,8 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context,
   QtWindowOptions options;
   options.command_line = command_line;
   options.program_directory = program_dir;
+  options.hold_session = HoldSession;
+  options.session_ended = SessionEnded;
   options.hold_before_end_ms = ReadHoldMs();
   QtWindow qt_window(options);
   Reporting reporting(parts, qt_window);
@@ -243,9 +252,16 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context,
 int main(int argc, char** argv) {
   using namespace rolvex;
   SurviveClosedOutput();
+  NoteEndOfSession();
   const std::string command_line = JoinArguments(argc, argv);
   try {
     const DriveModel drives = DriveModel::FromEnvironment();
+    // Before anything is read or written: a second run changes nothing.
+    PosixRunLock run_lock(drives.prefix());
+    if (!run_lock.Claim()) {
+      std::cerr << "rolvex: another run is in progress on this prefix\n";
+      return kExitAnotherRun;
+    }
     PosixParts parts(drives);
     const std::string program_dir = ProgramDirOf(drives, argc, argv);
 #ifdef ROLVEX_CONSOLE_ONLY

@@ -4,11 +4,14 @@
 // program there, in the interactive mode the loop waits for the buttons.
 //
 // ROLVEX_REPORT names a file: the run report (JSON) is written there when
-// the program ends. Unset, no report is kept.
+// the program ends. Unset, no report is kept. ROLVEX_UNATTENDED=1: nobody is
+// there to answer a message box. While another run holds the machine the
+// program ends at once with 1618, having changed nothing.
 #include <exception>
 #include <iostream>
 #include <string>
 
+#include "platform/exit_status.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_environment.h"
@@ -16,6 +19,7 @@
 #include "platform/win32/win32_process_runner.h"
 #include "platform/win32/win32_profile_store.h"
 #include "platform/win32/win32_restart_scheduler.h"
+#include "platform/win32/win32_run_lock.h"
 #include "platform/win32/win32_window.h"
 #include "reporting/report_at_end.h"
 #include "reporting/run_report.h"
@@ -24,6 +28,9 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace rolvex;
+  // Before anything is read or written: a second run changes nothing.
+  Win32RunLock run_lock;
+  if (!run_lock.Claim()) return kExitAnotherRun;
   Win32FileSystem files;
   Win32ProfileStore profiles;
   Win32Environment environment;

@@ -22,13 +22,6 @@ drv_init() {
   export PREFIX DRIVE_C REGSVR32_LOG
 }
 
-# The host path of a Windows path on drive C: ("C:\A\B" -> $DRIVE_C/A/B).
-e2e_host_path() {
-  local rest=${1#[Cc]:}
-  rest=${rest//\\//}
-  echo "$DRIVE_C${rest:+/${rest#/}}"
-}
-
 drv_install_program() {
   local folder
   folder=$(e2e_host_path "${1:-C:\\ServicePacks}")
@@ -37,13 +30,13 @@ drv_install_program() {
   E2E_PROGRAM=$folder/rolvex
 }
 
-drv_run() {
-  local answer
-  : >"$E2E_TMP/answers.txt"
+drv_start() {
+  local answer answers=$E2E_TMP/answers.$RANDOM
+  : >"$answers"
   for answer in ${E2E_ANSWERS:-}; do
     # The console window closes an OK box with an empty line.
     [[ "$answer" == ok ]] && answer=""
-    printf '%s\n' "$answer" >>"$E2E_TMP/answers.txt"
+    printf '%s\n' "$answer" >>"$answers"
   done
   E2E_STATUS=0
   (cd "$(dirname "$E2E_PROGRAM")" &&
@@ -51,18 +44,40 @@ drv_run() {
       ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
       PATH="$E2E_REPO/tools/regsvr32:$PATH" \
       timeout -k 5 120 "$E2E_PROGRAM" "$@") \
-    <"$E2E_TMP/answers.txt" >"$E2E_TMP/out.txt" 2>"$E2E_TMP/err.txt" ||
-    E2E_STATUS=$?
-  # A POSIX exit status keeps only the low 8 bits of the program's status:
-  # the 3010 of "restart scheduled" arrives as 194 (3010 mod 256), and no
-  # other status of the program is 194.
-  if [[ $E2E_STATUS == 194 ]]; then
-    E2E_STATUS=3010
-  fi
-  if [[ $E2E_STATUS == 124 ]]; then
+    <"$answers" >"${E2E_OUT:-$E2E_TMP/out.txt}" 2>"$E2E_TMP/err.txt" &
+  E2E_RUN_PID=$!
+}
+
+drv_finish() {
+  [[ -n "${E2E_RUN_PID:-}" ]] || return 0
+  E2E_STATUS=0
+  wait "$E2E_RUN_PID" || E2E_STATUS=$?
+  E2E_RUN_PID=""
+  e2e_full_status
+  [[ $E2E_STATUS == 124 ]] &&
     echo "  [$E2E_SCENARIO] the program did not end within 120 s" >&2
-  fi
   return 0
+}
+
+# The program is the child of timeout, whose process drv_start knows.
+drv_kill() {
+  [[ -n "${E2E_RUN_PID:-}" ]] || return 0
+  pkill -KILL -P "$E2E_RUN_PID"
+  wait "$E2E_RUN_PID" 2>/dev/null
+  E2E_RUN_PID=""
+}
+
+# The session ends as systemd ends it: SIGTERM; nobody is asked.
+drv_end_session() {
+  pkill -TERM -P "$E2E_RUN_PID"
+  E2E_SESSION_ANSWER=""
+}
+
+drv_run() {
+  local outer=${E2E_RUN_PID:-}
+  drv_start "$@"
+  drv_finish
+  E2E_RUN_PID=$outer
 }
 
 # A background process opens the file, takes an exclusive flock and sleeps

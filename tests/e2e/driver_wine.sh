@@ -24,7 +24,8 @@
 # - Wine ignores POSIX locks: drv_lock_file starts holdopen.exe, a Windows
 #   process that holds the file open without sharing.
 # - The exit status of a Windows program arrives through wine in its low 8
-#   bits, so 3010 ("restart scheduled") is seen as 194 and mapped back.
+#   bits, so 3010 ("restart scheduled") is seen as 194 and mapped back, as
+#   1618 ("another run") is from 82 (e2e_full_status).
 
 ROLVEX_EXE=${ROLVEX_EXE:-$E2E_REPO/build/mingw/src/Rolvex.exe}
 ROLVEX_WINE_TOOLS=${ROLVEX_WINE_TOOLS:-$(dirname "$ROLVEX_EXE")/../tests/e2e/wine_tools}
@@ -50,13 +51,6 @@ e2e_wine_path() {
 }
 
 drv_program_path() { e2e_wine_path "$1"; }
-
-# The host path of a Windows path on drive C: ("C:\A\B" -> $DRIVE_C/A/B).
-e2e_host_path() {
-  local rest=${1#[Cc]:}
-  rest=${rest//\\//}
-  echo "$DRIVE_C${rest:+/${rest#/}}"
-}
 
 # Makes the template prefix when it is missing; prints its folder.
 e2e_wine_template() {
@@ -165,10 +159,22 @@ e2e_wine_answer_boxes() {
   done
 }
 
+drv_start() { e2e_wine_start "$@"; }
+# shellcheck disable=SC2086 # the answers are words
+drv_finish() { e2e_wine_finish ${E2E_ANSWERS:-}; }
+# wine (the Windows process itself) is the child of timeout.
+drv_kill() {
+  [[ -n "${E2E_WINE_PID:-}" ]] || return 0
+  pkill -KILL -P "$E2E_WINE_PID"
+  wait "$E2E_WINE_PID" 2>/dev/null
+  E2E_WINE_PID=""
+}
+
 drv_run() {
-  e2e_wine_start "$@"
-  # shellcheck disable=SC2086 # the answers are words
-  e2e_wine_finish ${E2E_ANSWERS:-}
+  local outer=${E2E_WINE_PID:-}
+  drv_start "$@"
+  drv_finish
+  E2E_WINE_PID=$outer
 }
 
 # Wine-only steps for scenarios that work the window themselves (the driver
@@ -189,7 +195,7 @@ e2e_wine_start() {
   (cd "$E2E_WINE_CWD" &&
     exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" \
       timeout -s KILL 120 wine "$E2E_PROGRAM_WIN" "$@") \
-    </dev/null >"$E2E_TMP/out.txt" 2>"$E2E_TMP/err.txt" &
+    </dev/null >"${E2E_OUT:-$E2E_TMP/out.txt}" 2>"$E2E_TMP/err.txt" &
   E2E_WINE_PID=$!
 }
 
@@ -212,17 +218,48 @@ e2e_wine_main_window() {
 e2e_wine_finish() {
   [[ -n "${E2E_WINE_PID:-}" ]] || return 0
   e2e_wine_answer_boxes "$E2E_WINE_PID" "$@"
+  E2E_STATUS=0
   wait "$E2E_WINE_PID" || E2E_STATUS=$?
   E2E_WINE_PID=""
-  if [[ $E2E_STATUS == 194 ]]; then
-    E2E_STATUS=3010
-  fi
+  e2e_full_status
   if [[ $E2E_STATUS == 137 ]]; then
     E2E_STATUS=124
     echo "  [$E2E_SCENARIO] the program did not end within 120 s" >&2
     WINEPREFIX=$PREFIX wineserver -k 2>/dev/null
   fi
   return 0
+}
+
+# e2e_wine_probe_start MODE: probe_window.exe (see there) runs, waiting for
+# the program's window, when this returns; e2e_wine_probe_finish waits for
+# it and puts its finding into PROBE_RESULT.
+e2e_wine_probe_start() {
+  PROBE_OUT=$E2E_TMP/probe-$1.txt
+  local ready=$E2E_TMP/probe-ready i
+  rm -f "$PROBE_OUT" "$ready"
+  (cd / && exec wine "$ROLVEX_WINE_TOOLS/probe_window.exe" "$1" \
+    "$(e2e_wine_path "$PROBE_OUT")" "$(e2e_wine_path "$ready")") \
+    </dev/null >/dev/null 2>&1 &
+  PROBE_PID=$!
+  for ((i = 0; i < 300; i++)); do
+    [[ -e "$ready" ]] && return 0
+    sleep 0.1
+  done
+  echo "  [$E2E_SCENARIO] the probe did not start" >&2
+}
+e2e_wine_probe_finish() {
+  local status=0
+  wait "$PROBE_PID" || status=$?
+  PROBE_RESULT=$(tr -d '\r' <"$PROBE_OUT" 2>/dev/null)
+  ((status == 0)) || PROBE_RESULT="probe status $status $PROBE_RESULT"
+}
+
+# The session ends as Windows ends it: WM_QUERYENDSESSION first, then
+# WM_ENDSESSION whatever the answer.
+drv_end_session() {
+  e2e_wine_probe_start endsession
+  e2e_wine_probe_finish
+  E2E_SESSION_ANSWER=$PROBE_RESULT
 }
 
 # holdopen.exe holds the file; the ready file says when it does.

@@ -22,6 +22,20 @@
 #       standard output goes to $E2E_TMP/out.txt. Sets E2E_STATUS to the exit
 #       status; never fails the script by itself; never hangs (ends the
 #       program after 120 s, E2E_STATUS is then 124).
+#   drv_start [ARGS...] / drv_finish
+#       drv_run in two halves: the program starts in the background, and
+#       drv_finish answers its boxes and waits for it. Meanwhile drv_run may
+#       start another instance. With E2E_OUT set, the standard output goes
+#       there instead of $E2E_TMP/out.txt.
+#   drv_kill
+#       Kills the program drv_start started with SIGKILL, as a deployment
+#       agent's time-out does, and waits for it (instead of drv_finish).
+#   drv_end_session
+#       Ends the session the program drv_start started runs in, as the
+#       system does at a log-off or shutdown (Wine: WM_QUERYENDSESSION, then
+#       WM_ENDSESSION; Linux: SIGTERM). Sets E2E_SESSION_ANSWER to what the
+#       program answered when asked ("query 0": it refused), "" when nobody
+#       asks.
 #   drv_lock_file HOSTPATH / drv_unlock_all
 #       Holds a file open and locked by another process, so that the program
 #       can neither replace nor delete it (Linux: flock in a background
@@ -136,6 +150,36 @@ e2e_fresh() {
     done
   } >"$SP/Rolvex.txt"
   E2E_ANSWERS=""
+}
+
+# The host path of a Windows path ("C:\A\B" -> $DRIVE_C/A/B): drive C: is
+# $DRIVE_C, another drive the folder its link in $PREFIX/dosdevices names
+# (both drivers lay drives out so).
+e2e_host_path() {
+  local drive=${1:0:1} rest=${1:2} root
+  rest=${rest//\\//}
+  if [[ "${drive,,}" == c ]]; then
+    root=$DRIVE_C
+  else
+    root=$(readlink -f "$PREFIX/dosdevices/${drive,,}:")
+  fi
+  echo "$root${rest:+/${rest#/}}"
+}
+
+# e2e_add_drive LETTER HOSTDIR: HOSTDIR becomes drive LETTER: of the prefix.
+e2e_add_drive() {
+  mkdir -p "$2"
+  ln -sfn "$2" "$PREFIX/dosdevices/${1,,}:"
+}
+
+# A POSIX exit status keeps only the low 8 bits of the program's: 3010
+# ("restart scheduled") arrives as 194, 1618 ("another run") as 82, and no
+# other status of the program is either. Maps E2E_STATUS back.
+e2e_full_status() {
+  case "${E2E_STATUS:-}" in
+    194) E2E_STATUS=3010 ;;
+    82) E2E_STATUS=1618 ;;
+  esac
 }
 
 # crlf LINE...: prints each line ended by CR LF.
@@ -264,7 +308,7 @@ assert_ini() {
 }
 assert_ini_absent() {
   local got
-  if got=$(ini_get "$1" "$2" "$3"); then
+  if [[ -e "$1" ]] && got=$(ini_get "$1" "$2" "$3"); then
     fail "$1: [$2] $3 should be missing, is [$got]"
   fi
 }

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -142,14 +143,22 @@ std::unique_ptr<Process> PosixProcessRunner::Start(
   for (std::string& word : command.words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
+  // The operator's answers are read from the installer's standard input: a
+  // started program reading its own input must not take them. It reads the
+  // null device instead, as a program started from a window on Windows
+  // reads no console.
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return nullptr;
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
+                                   O_RDONLY, 0);
   pid_t pid;
   // posix_spawn (not posix_spawnp): the path is already resolved, and glibc
   // reports a failed exec here, so a file that cannot be executed (no
   // permission, no interpreter line) is "cannot be started".
-  if (posix_spawn(&pid, command.program.c_str(), nullptr, nullptr, argv.data(),
-                  environ) != 0) {
-    return nullptr;
-  }
+  const int spawned = posix_spawn(&pid, command.program.c_str(), &actions,
+                                  nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return nullptr;
   return std::make_unique<PosixProcess>(pid);
 }
 

@@ -17,8 +17,9 @@
 // handed over as the arguments; argv[0] is the program's host path. The
 // program is started with posix_spawn: it never passes through a shell, so a
 // name holding ";", "$(...)", quotes or blanks can never run a second
-// command. The child inherits environment, current folder and open file
-// descriptors.
+// command. The child inherits environment, current folder and the open file
+// descriptors not marked close-on-exec, but for its standard input: that is
+// the null device, so that it can never read the operator's answers.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_PROCESS_RUNNER_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_PROCESS_RUNNER_H_
 

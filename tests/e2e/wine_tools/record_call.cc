@@ -62,6 +62,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written,
                 nullptr);
       CloseHandle(file);
+      char gate[MAX_PATH];
+      DWORD g = GetEnvironmentVariableA("ROLVEX_REGSVR32_GATE", gate, MAX_PATH);
+      for (int wait = 0; g > 0 && g < MAX_PATH && wait < 600 &&
+                         GetFileAttributesA(gate) != INVALID_FILE_ATTRIBUTES;
+           ++wait) {
+        Sleep(100);
+      }
       return 0;
     }
     Sleep(20);
