@@ -1,23 +1,19 @@
-// A whole installer over in-memory fakes for the tests of the passes and of
-// the run: a memory file system behind a fault-injecting decorator, recording
-// window, processes, restarts and clock, and a set of short language texts.
+// A whole installer over the fake parts for the tests of the passes and of
+// the run, in the state start-up leaves it in, with a set of short language
+// texts.
 #ifndef ROLVEX_TESTS_FAKES_INSTALLER_RIG_H_
 #define ROLVEX_TESTS_FAKES_INSTALLER_RIG_H_
 
 #include <string>
 #include <vector>
 
-#include "fakes/fake_processes.h"
-#include "fakes/fake_settings.h"
-#include "fakes/faulty_file_system.h"
-#include "fakes/memory_file_system.h"
-#include "fakes/recording_window.h"
+#include "fakes/fake_parts.h"
 #include "settings/directory_parameters.h"
 #include "shell/installer.h"
 
 namespace rolvex {
 
-struct InstallerRig {
+struct InstallerRig : FakeParts {
   static constexpr char kProgramDir[] = "C:\\SP";
   static constexpr char kLog[] = "C:\\Log.txt";
 
@@ -55,16 +51,7 @@ struct InstallerRig {
     return caption.substr(caption.rfind('\n') + 1);
   }
 
-  MemoryFileSystem memory;
-  FaultyFileSystem files{memory};
-  MemoryProfileStore profiles;
-  FakeEnvironment environment;
-  RecordingWindow window;
-  FakeProcessRunner processes;
-  FakeRestartScheduler restarts;
-  FakeClock clock;
-  Installer installer{PlatformParts{files, profiles, environment, processes,
-                                    restarts, window, clock}};
+  Installer installer{Parts()};
   PassState& state = installer;
 };
 

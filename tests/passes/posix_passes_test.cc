@@ -9,10 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "fakes/fake_processes.h"
-#include "fakes/fake_settings.h"
-#include "fakes/faulty_file_system.h"
-#include "fakes/recording_window.h"
+#include "fakes/fake_parts.h"
 #include "passes/dated_copy.h"
 #include "passes/ini_pass.h"
 #include "passes/standard_pass.h"
@@ -82,13 +79,11 @@ class PosixPassesTest : public ::testing::Test {
   PosixFileSystem posix{drives};
   FaultyFileSystem files{posix};
   PosixProfileStore profiles{drives};
-  FakeEnvironment environment;
-  RecordingWindow window;
-  FakeProcessRunner processes;
-  FakeRestartScheduler restarts;
-  FakeClock clock;
-  Installer installer{PlatformParts{files, profiles, environment, processes,
-                                    restarts, window, clock}};
+  // The parts around the files and ini files.
+  FakeParts fake;
+  RecordingWindow& window = fake.window;
+  FakeClock& clock = fake.clock;
+  Installer installer{fake.With(profiles, fake.environment, files, window)};
   PassState& state = installer;
 };
 

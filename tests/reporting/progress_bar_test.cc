@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_parts.h"
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
-#include "fakes/spare_parts.h"
 #include "platform/run_error.h"
 #include "reporting/log_only_file_system.h"
 
@@ -22,7 +22,7 @@ class BalkenTest : public ::testing::Test {
   FakeEnvironment environment;
   LogOnlyFileSystem files;  // the bar writes no log
   RecordingWindow window;   // frame 3600 twips wide, fill 15
-  SpareParts spare;
+  FakeParts spare;
   ReportingState state{spare.With(profiles, environment, files, window)};
 };
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_parts.h"
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
-#include "fakes/spare_parts.h"
 #include "platform/run_error.h"
 #include "reporting/log_only_file_system.h"
 
@@ -34,7 +34,7 @@ class TextAusgabeTest : public ::testing::Test {
   FakeEnvironment environment;
   LogOnlyFileSystem files;
   RecordingWindow window;  // 100 twips a character, label 3600 twips wide
-  SpareParts spare;
+  FakeParts spare;
   ReportingState state{spare.With(profiles, environment, files, window)};
 };
 
@@ -169,7 +169,7 @@ TEST(TextAusgabeFittingTest, SameLineAsDroppingOneCharacterAtATime) {
   FakeEnvironment environment;
   LogOnlyFileSystem files;
   LineMeasuringWindow window;
-  SpareParts spare;
+  FakeParts spare;
   ReportingState state{spare.With(profiles, environment, files, window)};
 
   // A line break lets a shorter beginning be wider than a longer one: the
@@ -205,7 +205,7 @@ TEST(TextAusgabeFittingTest, LongErrorTextIsFittedWithFewMeasurements) {
   FakeEnvironment environment;
   LogOnlyFileSystem files;
   LineMeasuringWindow window;
-  SpareParts spare;
+  FakeParts spare;
   ReportingState state{spare.With(profiles, environment, files, window)};
 
   state.log_file_path = "C:\\QueltServicePack.log";

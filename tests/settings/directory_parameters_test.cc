@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "fakes/fake_parts.h"
 #include "fakes/fake_settings.h"
-#include "fakes/spare_parts.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
@@ -24,7 +24,7 @@ class DirectoryParametersTest : public ::testing::Test {
 
   MemoryProfileStore profiles_;
   FakeEnvironment env_;
-  SpareParts spare_;
+  FakeParts spare_;
   SettingsState state_{spare_.With(profiles_, env_)};
 };
 

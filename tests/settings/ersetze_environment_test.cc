@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_parts.h"
 #include "fakes/fake_settings.h"
-#include "fakes/spare_parts.h"
 #include "platform/rules/ascii_text.h"
 #include "settings/directory_parameters.h"
 
@@ -29,7 +29,7 @@ class ErsetzeEnvironmentTest : public ::testing::Test {
 
   MemoryProfileStore profiles_;
   FakeEnvironment env_;
-  SpareParts spare_;
+  FakeParts spare_;
   SettingsState state_{spare_.With(profiles_, env_)};
 };
 

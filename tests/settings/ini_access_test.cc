@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_parts.h"
 #include "fakes/fake_settings.h"
-#include "fakes/spare_parts.h"
 
 namespace rolvex {
 namespace {
@@ -12,7 +12,7 @@ class IniAccessTest : public ::testing::Test {
  protected:
   MemoryProfileStore profiles_;
   FakeEnvironment environment_;
-  SpareParts spare_;
+  FakeParts spare_;
   SettingsState state_{spare_.With(profiles_, environment_)};
 };
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "fakes/fake_parts.h"
 #include "fakes/fake_settings.h"
-#include "fakes/spare_parts.h"
 #include "platform/posix/posix_drive_model.h"
 #include "platform/posix/posix_profile_store.h"
 #include "platform/posix/posix_temp_prefix.h"
@@ -40,7 +40,7 @@ class PosixSettingsFilesTest : public ::testing::Test {
   DriveModel drives_;
   PosixProfileStore profiles_;
   FakeEnvironment env_;
-  SpareParts spare_;
+  FakeParts spare_;
   SettingsState state_;
 };
 

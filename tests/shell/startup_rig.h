@@ -1,74 +1,21 @@
-// A whole installer over fakes, for the start-up tests: an empty machine
-// (no files, no trees to install) whose only written file is the log, a
-// recording window, in-memory ini files and environment.
+// A whole installer over the fake parts before start-up, for the start-up
+// tests: an empty machine (no files, no trees to install) whose only
+// written file is the log, a recording window, in-memory ini files and
+// environment.
 #ifndef ROLVEX_TESTS_SHELL_STARTUP_RIG_H_
 #define ROLVEX_TESTS_SHELL_STARTUP_RIG_H_
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "fakes/fake_settings.h"
-#include "fakes/recording_window.h"
-#include "platform/run_error.h"
+#include "fakes/fake_parts.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
 
 namespace rolvex::startup_testing {
 
-// No file exists; appended lines are recorded.
-class EmptyMachine : public FileSystem {
- public:
-  struct Line {
-    std::string path, text;
-  };
-  std::vector<Line> appended;
-
-  std::string Dir(const std::string&, int) override { return ""; }
-  std::string DirNext() override { return ""; }
-  int GetAttr(const std::string&) override { Missing(); }
-  void SetAttr(const std::string&, int) override { Missing(); }
-  void FileCopy(const std::string&, const std::string&) override { Missing(); }
-  void Kill(const std::string&) override { Missing(); }
-  void MkDir(const std::string&) override {
-    throw RunError::Of(kErrPathNotFound);
-  }
-  FileTime DateLastModified(const std::string&) override { Missing(); }
-  void AppendLine(const std::string& path, const std::string& line) override {
-    appended.push_back({path, line});
-  }
-  std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
-    Missing();
-  }
-
- private:
-  [[noreturn]] static void Missing() { throw RunError::Of(kErrFileNotFound); }
-};
-
-class NoProcesses : public ProcessRunner {
- public:
-  std::vector<std::string> started;
-  std::unique_ptr<Process> Start(const std::string& command_line) override {
-    started.push_back(command_line);
-    return nullptr;
-  }
-};
-
-class NoRestarts : public RestartScheduler {
- public:
-  bool ReplaceAtRestart(const std::string&, const std::string&) override {
-    return false;
-  }
-};
-
-class InstantClock : public Clock {
- public:
-  void Sleep(int) override {}
-  std::string FormatLocal(FileTime) override { return ""; }
-};
-
-struct StartupRig {
+struct StartupRig : FakeParts {
   // Runs the load event. Returns the exit status when the program ended,
   // nothing when start-up returned with the window waiting.
   std::optional<int> Load() {
@@ -87,15 +34,12 @@ struct StartupRig {
 
   RecordingControl& rec(ControlId id) { return window.rec(id); }
 
-  MemoryProfileStore profiles;
-  FakeEnvironment environment;
-  EmptyMachine files;
-  NoProcesses processes;
-  NoRestarts restarts;
-  RecordingWindow window;
-  InstantClock clock;
-  Installer installer{PlatformParts{files, profiles, environment, processes,
-                                    restarts, window, clock}};
+  // The log's lines, with the default log path.
+  std::vector<std::string> Log() {
+    return memory.Lines("C:\\QueltServicePack.log");
+  }
+
+  Installer installer{Parts()};
 };
 
 }  // namespace rolvex::startup_testing
