@@ -3,7 +3,7 @@
 # on the same trees, in the same run, and the Windows program under Wine.
 #
 #   bash bench/run.sh [-n RUNS] [--ini-runs N] [--wine-runs N] [--no-wine]
-#                     [--no-build] [--cases "LIST"]
+#                     [--no-build] [--cases "LIST"] [--wine-against REV]
 #
 # RUNS (default 5) is the number of timed runs per cell; each cell shows the
 # median of its runs and the peak RSS of the biggest run. The up-to-date
@@ -11,7 +11,11 @@
 # the Wine table take RUNS too unless told otherwise (they are the slow ones). LIST picks cases
 # out of: small growth big ini rss (default: all of them). The Wine table
 # (Standard pass and Ini merge of Rolvex.exe) needs the mingw build and
-# wine; it is made under xvfb-run when there is no display.
+# wine; it is made under xvfb-run when there is no display. With
+# --wine-against REV, the Wine rows also run Rolvex.exe as built from the
+# git revision REV (made in a worktree below BENCH_DIR), in turns with this
+# tree's, so that a change is measured against the build before it in the
+# same run.
 #
 # Every case is made in BENCH_DIR (default /tmp/rolvex-bench-$UID) and
 # removed afterwards. No timing here is a test: nothing fails on a slow run.
@@ -24,6 +28,7 @@ ini_runs=""
 wine_runs=""
 wine=1
 build=1
+against=""
 cases="small growth big ini rss"
 while (($#)); do
   case "$1" in
@@ -33,7 +38,8 @@ while (($#)); do
     --no-wine) wine=0; shift ;;
     --no-build) build=0; shift ;;
     --cases) cases=$2; shift 2 ;;
-    *) echo "usage: bash bench/run.sh [-n RUNS] [--ini-runs N] [--wine-runs N] [--no-wine] [--no-build] [--cases LIST]" >&2; exit 2 ;;
+    --wine-against) against=$2; shift 2 ;;
+    *) echo "usage: bash bench/run.sh [-n RUNS] [--ini-runs N] [--wine-runs N] [--no-wine] [--no-build] [--cases LIST] [--wine-against REV]" >&2; exit 2 ;;
   esac
 done
 
@@ -232,6 +238,16 @@ has_case small && wine_cases+=" small"
 has_case ini && wine_cases+=" ini"
 [[ -n "$wine_cases" ]] || exit 0
 export BENCH_RUNS=${wine_runs:-$runs} BENCH_CASES=$wine_cases BENCH_WORK=$W/wine ROLVEX_EXE
+if [[ -n "$against" ]]; then
+  # The same preset, built from REV in a worktree of its own.
+  base=$W/against
+  git worktree add --detach "$base" "$against" >/dev/null
+  trap 'git worktree remove --force "$base" 2>/dev/null; rm -rf "$W"' EXIT
+  (cd "$base" && cmake --preset mingw >/dev/null &&
+    cmake --build --preset mingw --target Rolvex >/dev/null)
+  export BENCH_AGAINST_EXE=$base/build/mingw/src/Rolvex.exe
+  export BENCH_AGAINST=$(git rev-parse --short "$against")
+fi
 if [[ -n "${DISPLAY:-}" ]]; then
   bash bench/wine.sh
 else
