@@ -122,8 +122,12 @@ SourceFacts CopyInto(HANDLE in, HANDLE out_handle, const std::string& into,
     DeleteFileA(into.c_str());
     throw RunErrorOfWin32(error);
   };
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(in, &info)) fail(GetLastError());
+  // The basic information only: GetFileInformationByHandle also asks for
+  // the volume, which under Wine is a round trip to its device server.
+  FILE_BASIC_INFO info;
+  if (!GetFileInformationByHandleEx(in, FileBasicInfo, &info, sizeof info)) {
+    fail(GetLastError());
+  }
   static std::vector<char> buffer(kChunk);
   for (;;) {
     DWORD got = 0;
@@ -138,11 +142,15 @@ SourceFacts CopyInto(HANDLE in, HANDLE out_handle, const std::string& into,
     if (written != got) fail(ERROR_DISK_FULL);
     if (tick) tick();
   }
-  if (!SetFileTime(out.get(), nullptr, nullptr, &info.ftLastWriteTime) ||
+  FILETIME written;
+  written.dwLowDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart);
+  written.dwHighDateTime =
+      static_cast<DWORD>(info.LastWriteTime.QuadPart >> 32);
+  if (!SetFileTime(out.get(), nullptr, nullptr, &written) ||
       (durable && !FlushFileBuffers(out.get()))) {
     fail(GetLastError());
   }
-  return {info.dwFileAttributes & kSettableAttributes};
+  return {info.FileAttributes & kSettableAttributes};
 }
 
 // Gives the new file `temporary` (open as `handle`) the access rules the

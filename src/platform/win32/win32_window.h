@@ -184,6 +184,8 @@ class Win32Window : public Window {
   Win32Transcript transcript_;
   bool unattended_ = false;
   bool keeping_responsive_ = false;
+  unsigned long long last_responsive_ = 0;  // GetTickCount64 of the last
+
   bool run_in_progress_ = false;
   std::function<void()> session_end_handler_;
 };
