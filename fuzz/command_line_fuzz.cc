@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/spare_parts.h"
+#include "fakes/fake_parts.h"
 #include "fuzz_check.h"
 #include "platform/rules/command_line_split.h"
 #include "shell/installer.h"
@@ -137,7 +137,7 @@ void CheckParameterAufloesen(const std::string& line) {
     if (blank > pos) words.push_back(line.substr(pos, blank - pos));
     pos = blank + 1;
   }
-  rolvex::SpareParts spare;
+  rolvex::FakeParts spare;
   rolvex::Installer installer(spare.With(spare.profiles, spare.environment));
   std::string text = line;
   rolvex::ParameterAufloesen(installer, text, "Fuzz");

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fakes/fake_settings.h"
-#include "fakes/spare_parts.h"
+#include "fakes/fake_parts.h"
 #include "fuzz_check.h"
 #include "platform/rules/ascii_text.h"
 #include "settings/ersetze_environment.h"
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   FuzzedDataProvider in(data, size);
   rolvex::MemoryProfileStore profiles;
   rolvex::FakeEnvironment environment;
-  rolvex::SpareParts spare;
+  rolvex::FakeParts spare;
   SettingsState state(spare.With(profiles, environment));
 
   bool dollar_in_values = false;

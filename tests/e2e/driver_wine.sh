@@ -159,7 +159,11 @@ e2e_wine_answer_boxes() {
   done
 }
 
-drv_start() { e2e_wine_start "$@"; }
+drv_start() {
+  local E2E_WINE_UNATTENDED=""
+  [[ -z "${E2E_ANSWERS:-}" ]] && E2E_WINE_UNATTENDED=1
+  e2e_wine_start "$@"
+}
 # shellcheck disable=SC2086 # the answers are words
 drv_finish() { e2e_wine_finish ${E2E_ANSWERS:-}; }
 # wine (the Windows process itself) is the child of timeout.
@@ -190,10 +194,13 @@ e2e_wine_start() {
     E2E_STATUS=125
     return 0
   fi
-  local regsvr32_log
+  local regsvr32_log unattended=()
   regsvr32_log=$(e2e_wine_path "$REGSVR32_LOG")
+  # Wine's desktop is visible: a run the scenario gives no answers to says
+  # that nobody is there, so that no box can wait in it.
+  [[ -n "${E2E_WINE_UNATTENDED:-}" ]] && unattended=(ROLVEX_UNATTENDED=1)
   (cd "$E2E_WINE_CWD" &&
-    exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" \
+    exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" "${unattended[@]}" \
       timeout -s KILL 120 wine "$E2E_PROGRAM_WIN" "$@") \
     </dev/null >"${E2E_OUT:-$E2E_TMP/out.txt}" 2>"$E2E_TMP/err.txt" &
   E2E_WINE_PID=$!

@@ -18,8 +18,10 @@
 #   drv_run [ARGS...]
 #       Runs the installed program with these command-line words. Message
 #       box answers come from $E2E_ANSWERS (space-separated, in order: a, r,
-#       i for Abort/Retry/Ignore, ok to close an OK box). The program's
-#       standard output goes to $E2E_TMP/out.txt. Sets E2E_STATUS to the exit
+#       i for Abort/Retry/Ignore, ok to close an OK box). Without answers
+#       nobody is there, and no box waits (Linux: the input ends at once;
+#       Wine: ROLVEX_UNATTENDED=1). The program's standard output goes to
+#       $E2E_TMP/out.txt. Sets E2E_STATUS to the exit
 #       status; never fails the script by itself; never hangs (ends the
 #       program after 120 s, E2E_STATUS is then 124).
 #   drv_start [ARGS...] / drv_finish

@@ -122,7 +122,8 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
                              .service_pack_version = "7.1",
                              .started = 0,
                              .ended = -1,
-                             .preview = true}));
+                             .preview = true,
+                             .interrupted_by = ""}));
   EXPECT_EQ(out["format"], 1);
   EXPECT_EQ(out["preview"], true);
   EXPECT_EQ(out["exit_status"], 3010);

@@ -19,7 +19,9 @@ namespace {
 
 class QtWindowTest : public ::testing::Test {
  protected:
-  QtWindowTest() : window_(QtWindowOptions{"2", "C:\\ServicePacks", 0}) {}
+  QtWindowTest()
+      : window_(QtWindowOptions{.command_line = "2",
+                                .program_directory = "C:\\ServicePacks"}) {}
   QWidget* WidgetOf(ControlId id) {
     return static_cast<QtControl&>(window_.control(id)).widget();
   }
