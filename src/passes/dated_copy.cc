@@ -50,8 +50,7 @@ void DateiKopieren(PassState& state, const std::string& source_path,
                    bool report, const std::string& call_path) {
   const std::string location = call_path + ".DateiKopieren";
   StepGuard guard([&](const RunError& failure) {
-    ++state.failures_reported;
-    if (state.run_report) state.run_report->Fail(failure);
+    state.run_report.Fail(failure);
     TextAusgabe(state,
                 FailureText(TextEinlesen(state, 14, location), failure,
                             QuotedPlace(source_path) + " ->" +
@@ -73,10 +72,7 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   // A source test that fails counts as a present source.
   if (!guard.test([&] { return !state.files.Dir(source_path, 15).empty(); })) {
     if (report) {
-      ++state.failures_reported;
-      if (state.run_report) {
-        state.run_report->Fail(RunError::Of(kErrFileNotFound));
-      }
+      state.run_report.Fail(RunError::Of(kErrFileNotFound));
       guard.run([&] {
         AskOperator(state, "'" + source_path + "' nicht vorhanden", kMbOk, "");
       });
@@ -106,15 +102,14 @@ void DateiKopieren(PassState& state, const std::string& source_path,
   // The decision as the report records it: a time stamp that could not be
   // read is left out.
   const auto record = [&](ReportAction action, bool with_target_time) {
-    RunReport* run_report = state.run_report;
-    if (!run_report) return;
     const auto known = [](FileTime time) {
       return time == kZeroDateTime ? std::nullopt
                                    : std::optional<FileTime>(time);
     };
-    run_report->SetAction(action);
-    run_report->SetTimes(known(source_time),
-                         with_target_time ? known(target_time) : std::nullopt);
+    state.run_report.SetAction(action);
+    state.run_report.SetTimes(known(source_time), with_target_time
+                                                      ? known(target_time)
+                                                      : std::nullopt);
   };
   const auto log_line = [&](int text_nr, bool with_target_time) {
     if (!report) return;

@@ -75,9 +75,9 @@ void RunWithRetries(PassState& state, const Operation& operation,
                         "Source:" + failure.source(),
                     kMbAbortRetryIgnoreCritical, "");
 
-    RunReport* report = state.run_report;
+    RunReport& report = state.run_report;
     if (answer == kAnswerAbort) {
-      if (report) report->Fail(failure, ReportOutcome::kAborted);
+      report.Fail(failure, ReportOutcome::kAborted);
       state.cancel_sp = true;
       // The latch is written with the caller's location, as the cancel
       // check at start-up reads it back.
@@ -88,14 +88,13 @@ void RunWithRetries(PassState& state, const Operation& operation,
       std::abort();  // EndProgram does not return
     }
     if (answer == kAnswerRetry) {
-      if (report) report->NoteRetry();
+      report.NoteRetry();
       continue;
     }
     // Ignore (and any answer a window might give besides the three): the
     // operation is given up and the file stays as it is, which the run's exit
     // status has to show.
-    ++state.failures_reported;
-    if (report) report->Fail(failure, ReportOutcome::kIgnored);
+    report.Fail(failure, ReportOutcome::kIgnored);
     return;
   }
 }
@@ -148,19 +147,17 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
               TextEinlesen(state, 17, location) + " System32 " + source_path +
                   " -> " + target_path,
               true, location);
-  RunReport* report = state.run_report;
-  if (report) report->SetAction(ReportAction::kScheduledAtRestart);
+  RunReport& report = state.run_report;
+  report.SetAction(ReportAction::kScheduledAtRestart);
   std::optional<RunError> failure;
   bool refused = false;
   if (ScheduleStagedCopy(state, source_path, target_path, failure, refused)) {
-    state.restart_scheduled = true;
-    if (report) report->NoteRestartRequired();
+    report.NoteRestartRequired();
     return;
   }
   // Neither copied nor scheduled: the exit status must not claim a
   // complete run.
-  ++state.failures_reported;
-  if (report) report->Fail(*failure);
+  report.Fail(*failure);
   if (refused) return;
   TextAusgabe(state,
               "Fault MoveFileEx File:" + target_path + " Err.Nr." +

@@ -15,27 +15,27 @@
 namespace rolvex {
 namespace {
 
-// The report's record of one entry written, with the value it replaces.
-// Reading that value is the report's own cost: without a report it is not
-// read.
+// The record of one entry written, with the value it replaces.
 void RecordEntry(PassContext& context, const IniMergeState& merge) {
-  RunReport* report = context.state.run_report;
-  if (!report) return;
   // A default no ini file holds in practice (the store keeps it as it is:
   // it has no trailing blanks): the key is missing.
   const std::string kMissing = "\x01missing\x01";
   std::string old_value = context.state.profiles.GetString(
       merge.section, merge.key, kMissing, 32767, context.target_path);
-  report->AddIniValue({.section = merge.section,
-                       .key = merge.key,
-                       .old_value = old_value == kMissing
-                                        ? std::nullopt
-                                        : std::optional(std::move(old_value)),
-                       .value = merge.value});
+  context.state.run_report.AddIniValue(
+      {.section = merge.section,
+       .key = merge.key,
+       .old_value = old_value == kMissing ? std::nullopt
+                                          : std::optional(std::move(old_value)),
+       .value = merge.value});
 }
 
-// Writes one entry; true when the store took it.
-bool WriteEntry(PassContext& context, const IniMergeState& merge) {
+// An entry the ini file did not take (read-only, locked, disk full): the
+// store does not say why.
+RunError RefusedWrite() { return RunError::Of(kErrPathFileAccess); }
+
+// Writes one entry.
+void WriteEntry(PassContext& context, const IniMergeState& merge) {
   PassState& state = context.state;
   const std::string& location = context.location;
   context.guard.run([&] {
@@ -48,16 +48,15 @@ bool WriteEntry(PassContext& context, const IniMergeState& merge) {
                 true, location);
   });
   context.guard.run([&] { RecordEntry(context, merge); });
-  bool taken = false;
   context.guard.run([&] {
     // The entry stays logged as written and nothing is shown, yet an entry
-    // the pack wanted is not on the PC (read-only file, full disk): the
-    // run's exit status must not call that a clean run.
-    taken = SaveIni(state, merge.value, merge.section, merge.key,
-                    context.target_path, location);
-    if (!taken) ++state.failures_reported;
+    // the pack wanted is not on the PC: the record says so, and so the
+    // run's exit status does.
+    if (!SaveIni(state, merge.value, merge.section, merge.key,
+                 context.target_path, location)) {
+      state.run_report.NoteIniValueRefused(RefusedWrite());
+    }
   });
-  return taken;
 }
 
 // Writes every entry of source_path into the existing target_path.
@@ -75,7 +74,7 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
   // and write it back once at its end, instead of rewriting the whole file
   // for every entry; a kill in between leaves the target as it was.
   ProfileBatch batch(context.state.profiles, context.target_path);
-  int taken = 0;
+  const std::size_t first_entry = context.state.run_report.Mark();
   std::string item;
   while (context.guard.test([&] { return !reader->AtEnd(); })) {
     // A failed read leaves the previous item in place, which the steps below
@@ -85,7 +84,7 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
     context.guard.run([&] { item = TrimBlanks(item); });
     context.guard.run([&] { ClassifyIniItem(merge, item); });
     if (context.guard.test([&] { return merge.ShouldWrite(); })) {
-      if (WriteEntry(context, merge)) ++taken;
+      WriteEntry(context, merge);
     }
     context.state.window.KeepResponsive();
     // A reader that failed once cannot be relied on to move on: reading on
@@ -95,7 +94,10 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
   // A refused write-back (the target locked or made read-only meanwhile)
   // loses every entry the batch took: each is a failure, as a refused
   // single write is. The log keeps them as written.
-  if (!batch.Flush()) context.state.failures_reported += taken;
+  if (!batch.Flush()) {
+    context.state.run_report.NoteIniValuesRefusedSince(first_entry,
+                                                       RefusedWrite());
+  }
   // The source is closed when the reader goes.
 }
 
@@ -109,9 +111,7 @@ void InstallIniFile(PassContext& context) {
   } else {
     // A missing file is copied whole: no date check, no retry, no
     // replacement at the next restart.
-    if (state.run_report) {
-      state.run_report->SetAction(ReportAction::kCopiedWhole);
-    }
+    state.run_report.SetAction(ReportAction::kCopiedWhole);
     context.guard.run([&] {
       TextAusgabe(state,
                   TextEinlesen(state, 17, context.location) + " " +

@@ -41,10 +41,8 @@ void HandleEntry(PassContext& context, const std::string& tree_dir,
   const FileEntry& entry = context.entry();
   if (context.guard.test([&] { return context.EntryIsFolder(); })) {
     ResolveTargetPath(context, entry.relative_path);
-    if (RunReport* report = context.state.run_report) {
-      report->SetPlaces(tree_dir + "\\" + entry.relative_path,
-                        context.target_path);
-    }
+    context.state.run_report.SetPlaces(tree_dir + "\\" + entry.relative_path,
+                                       context.target_path);
     handlers.folder(context);
   } else {
     std::string relative_name;
@@ -60,9 +58,8 @@ void HandleEntry(PassContext& context, const std::string& tree_dir,
       relative_name = entry.file_name;
     }
     ResolveTargetPath(context, relative_name);
-    if (RunReport* report = context.state.run_report) {
-      report->SetPlaces(context.source_path, context.target_path);
-    }
+    context.state.run_report.SetPlaces(context.source_path,
+                                       context.target_path);
     handlers.file(context);
   }
   // Folders and files alike; for a folder this also clears hidden and system.
@@ -92,8 +89,7 @@ void ReportPassError(PassContext& context, const RunError& failure) {
   }
   const std::string text = FailureText(
       TextEinlesen(state, 14, context.location), failure, QuotedPlace(place));
-  ++state.failures_reported;
-  if (state.run_report) state.run_report->Fail(failure);
+  state.run_report.Fail(failure);
   TextAusgabe(state, text, false, context.location);
   AskOperator(state, text, kMbOk, "Error");
 }
@@ -114,9 +110,7 @@ void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
         return state.files.Dir(target, kAttrDirectory).empty() &&
                folder_attributes == -1;
       })) {
-    if (state.run_report) {
-      state.run_report->SetAction(ReportAction::kFolderCreated);
-    }
+    state.run_report.SetAction(ReportAction::kFolderCreated);
     context.guard.run([&] {
       TextAusgabe(state,
                   TextEinlesen(state, 16, context.location) + " " + target,
@@ -129,7 +123,7 @@ void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
 void RunPass(PassState& state, const std::string& tree,
              const std::string& location, const PassHandlers& handlers) {
   const std::string tree_dir = state.program_dir + "\\" + tree;
-  if (state.run_report) state.run_report->BeginPass(tree);
+  state.run_report.BeginPass(tree);
   EinlesenDateiBaum(state, tree_dir, location);
 
   PassContext context(state, location);
@@ -139,7 +133,7 @@ void RunPass(PassState& state, const std::string& tree,
     SetBalkenVisible(context, true);
     const int last = state.file_count;  // the bound is taken once
     for (context.index = 1; context.index <= last; ++context.index) {
-      if (state.run_report) state.run_report->BeginEntry();
+      state.run_report.BeginEntry();
       // Many small files log only, and a log-only line processes no
       // events: without this the window would look hung for the length of
       // the pass.
@@ -147,7 +141,7 @@ void RunPass(PassState& state, const std::string& tree,
       context.guard.run(
           [&] { Balken(state, context.index, state.file_count, location); });
       HandleEntry(context, tree_dir, handlers);
-      if (state.run_report) state.run_report->EndEntry();
+      state.run_report.EndEntry();
     }
     context.index = 0;
     SetBalkenVisible(context, false);

@@ -43,10 +43,6 @@ struct PassState : ReportingState {
   bool cancel_sp = false;
   // Silent retries spent in this run by the guarded copy and attribute calls.
   int auto_retry_count = 0;
-
-  // What the exit status reports when the run completes.
-  int failures_reported = 0;
-  bool restart_scheduled = false;
 };
 
 }  // namespace rolvex

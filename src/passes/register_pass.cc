@@ -22,9 +22,7 @@ void LogComponent(PassContext& context) {
 
 // Starts one registration command; the report lists it.
 void RunCommand(PassContext& context, const std::string& command_line) {
-  if (context.state.run_report) {
-    context.state.run_report->AddCommand(command_line);
-  }
+  context.state.run_report.AddCommand(command_line);
   ExecCmd(context.state, command_line);
 }
 
@@ -33,7 +31,7 @@ void RunCommand(PassContext& context, const std::string& command_line) {
 void InstallComponent(PassContext& context) {
   PassState& state = context.state;
   const std::string& target = context.target_path;
-  if (state.run_report) state.run_report->SetAction(ReportAction::kRegistered);
+  state.run_report.SetAction(ReportAction::kRegistered);
   LogComponent(context);
   if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
     context.guard.run([&] { RunCommand(context, target + " /unregserver"); });

@@ -17,9 +17,8 @@ void InstallFile(PassContext& context) {
   if (context.guard.test([&] { return EndsWithUpper(target, ".TTF"); })) {
     if (context.guard.test(
             [&] { return !state.files.Dir(target, kAttrNormal).empty(); })) {
-      if (context.guard.run([&] { state.files.Kill(target); }) &&
-          state.run_report) {
-        state.run_report->NoteFontDeleted();
+      if (context.guard.run([&] { state.files.Kill(target); })) {
+        state.run_report.NoteFontDeleted();
       }
     }
   }

@@ -12,7 +12,7 @@ int AskOperator(ReportingState& state, const std::string& text, int style,
                 const std::string& title) {
   const int answer = state.window.MessageBox(text, style, title);
   if (answer != kAnswerNone) return answer;
-  if (state.run_report) state.run_report->NoteAnsweredAutomatically();
+  state.run_report.NoteAnsweredAutomatically();
   return style == kMbAbortRetryIgnoreCritical ? kAnswerIgnore : kAnswerOk;
 }
 

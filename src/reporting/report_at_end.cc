@@ -16,11 +16,9 @@ std::int64_t SecondsNow() {
       .count();
 }
 
-ReportAtEnd::ReportAtEnd(std::string path, const RunReport& report,
-                         ProfileStore& profiles, Window& window,
-                         std::ostream& errors)
+ReportAtEnd::ReportAtEnd(std::string path, ProfileStore& profiles,
+                         Window& window, std::ostream& errors)
     : path_(std::move(path)),
-      report_(report),
       profiles_(profiles),
       window_(window),
       errors_(errors),
@@ -41,8 +39,9 @@ void ReportAtEnd::Write(int exit_status, const std::string& interrupted_by) {
                             end.service_pack_folder + "\\Rolvex.ini");
     end.started = started_;
     end.ended = SecondsNow();
-    const std::string problem =
-        WriteFileAtomically(path_, RunReportJson(report_, end));
+    static const RunReport kNothing;
+    const std::string problem = WriteFileAtomically(
+        path_, RunReportJson(report_ ? *report_ : kNothing, end));
     if (!problem.empty()) {
       errors_ << "rolvex: report not written: " << problem << std::endl;
     }

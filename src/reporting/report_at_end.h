@@ -27,8 +27,11 @@ class ReportAtEnd {
   // pack's folder is the window's ProgramDirectory and its version the
   // "Version" of section "ServicePack" in its Rolvex.ini, both read at the
   // end. The run counts as started now.
-  ReportAtEnd(std::string path, const RunReport& report, ProfileStore& profiles,
-              Window& window, std::ostream& errors);
+  ReportAtEnd(std::string path, ProfileStore& profiles, Window& window,
+              std::ostream& errors);
+  // The record the report is written from: the installer's, once it is
+  // made. Until then the report has no entries.
+  void Attach(const RunReport& report) { report_ = &report; }
 
   // Writes the report with `exit_status` once; later calls do nothing. A
   // report that cannot be written is one line on `errors`. Never throws.
@@ -37,7 +40,7 @@ class ReportAtEnd {
 
  private:
   std::string path_;
-  const RunReport& report_;
+  const RunReport* report_ = nullptr;
   ProfileStore& profiles_;
   Window& window_;
   std::ostream& errors_;

@@ -6,11 +6,10 @@
 #include <array>
 #include <string>
 
+#include "reporting/run_report.h"
 #include "settings/settings_state.h"
 
 namespace rolvex {
-
-class RunReport;
 
 struct ReportingState : SettingsState {
   explicit ReportingState(const PlatformParts& parts)
@@ -24,10 +23,10 @@ struct ReportingState : SettingsState {
   // Index 0 is the oldest line shown, index 7 the newest.
   std::array<std::string, 8> status_lines;
 
-  // The run report the installer's decisions are recorded in; null when no
-  // report is asked for (then nothing is recorded). Owned by the program's
-  // composition root.
-  RunReport* run_report = nullptr;
+  // The one record of what the run decided and did, entry by entry: the
+  // exit status, the run report and the preview's summary are all read from
+  // it, whether a report file is asked for or not.
+  RunReport run_report;
 };
 
 }  // namespace rolvex

@@ -122,7 +122,12 @@ void RunReport::AddIniValue(ReportIniValue value) {
 }
 
 void RunReport::Fail(const RunError& failure, ReportOutcome outcome) {
-  ReportEntry& entry = Current();
+  FailEntry(Current(), failure, outcome);
+}
+
+void RunReport::FailEntry(ReportEntry& entry, const RunError& failure,
+                          ReportOutcome outcome) {
+  ++failures_;
   if (!entry.error) {
     entry.error =
         ReportError{failure.number(), failure.description(), failure.source()};
@@ -131,6 +136,29 @@ void RunReport::Fail(const RunError& failure, ReportOutcome outcome) {
 }
 
 void RunReport::NoteRetry() { ++Current().retries; }
+
+void RunReport::NoteIniValueRefused(const RunError& failure) {
+  ReportEntry& entry = Current();
+  if (entry.ini) entry.ini->written = false;
+  Fail(failure);
+}
+
+void RunReport::NoteIniValuesRefusedSince(std::size_t mark,
+                                          const RunError& failure) {
+  for (std::size_t i = mark; i < entries_.size(); ++i) {
+    ReportEntry& entry = entries_[i];
+    if (!entry.ini || !entry.ini->written) continue;
+    entry.ini->written = false;
+    FailEntry(entry, failure, ReportOutcome::kFailed);
+  }
+}
+
+bool RunReport::failed() const {
+  for (const ReportEntry& entry : entries_) {
+    if (entry.outcome != ReportOutcome::kOk) return true;
+  }
+  return false;
+}
 
 void RunReport::NoteAnsweredAutomatically() {
   // A box between entries follows the failure that made an entry of its

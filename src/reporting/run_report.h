@@ -1,7 +1,8 @@
-// The run report: what the installer decided and did for each entry of its
-// trees, recorded where the decision is made, for a program to read after
-// the run. The passes feed it through ReportingState::run_report; when that
-// is null nothing is recorded and the run is the same in every other way.
+// The record of a run: what the installer decided and did for each entry of
+// its trees, recorded where the decision is made. It is kept for every run
+// (ReportingState::run_report); the exit status, the run report a program
+// reads after the run and the preview's summary are all read from it, so
+// they cannot disagree.
 //
 // Entries are recorded in the order the run handles them. A pass opens one
 // entry per tree entry (BeginEntry), the procedures below it fill in the
@@ -51,6 +52,9 @@ struct ReportIniValue {
   std::string key;
   std::optional<std::string> old_value;  // none when the key was missing
   std::string value;                     // as the log shows it
+  // False when the ini file did not take it (read-only, locked, disk
+  // full); the log still shows it as written.
+  bool written = true;
 };
 
 struct ReportEntry {
@@ -103,6 +107,16 @@ class RunReport {
   void Fail(const RunError& failure,
             ReportOutcome outcome = ReportOutcome::kFailed);
   void NoteRetry();
+  // The ini entry just added was not taken by its file: it fails with
+  // `failure`.
+  void NoteIniValueRefused(const RunError& failure);
+  // A mark of the current place in the record, and: every ini entry added
+  // since `mark` that its file took is lost after all (a batch whose
+  // write-back was refused).
+  std::size_t Mark() const {
+    return open_ ? entries_.size() - 1 : entries_.size();
+  }
+  void NoteIniValuesRefusedSince(std::size_t mark, const RunError& failure);
   // The box of the current entry (or, between entries, of the entry that
   // met the failure it belongs to) was answered by the program.
   void NoteAnsweredAutomatically();
@@ -113,16 +127,23 @@ class RunReport {
 
   const std::vector<ReportEntry>& entries() const { return entries_; }
   bool restart_required() const { return restart_required_; }
+  // Whether any entry met a failure (its outcome is not ok), and how many
+  // failures were recorded in all.
+  bool failed() const;
+  int failures() const { return failures_; }
   const std::string& log_path() const { return log_path_; }
 
  private:
   ReportEntry& Current();
+  void FailEntry(ReportEntry& entry, const RunError& failure,
+                 ReportOutcome outcome);
 
   std::vector<ReportEntry> entries_;
   std::string pass_;
   bool open_ = false;
   bool font_deleted_ = false;
   bool restart_required_ = false;
+  int failures_ = 0;
   std::string log_path_;
 };
 

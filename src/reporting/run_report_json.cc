@@ -99,6 +99,7 @@ ordered_json EntryJson(const ReportEntry& entry) {
                            ? ordered_json(Utf8(*entry.ini->old_value))
                            : ordered_json(nullptr);
     out["value"] = Utf8(entry.ini->value);
+    out["written"] = entry.ini->written;
   }
   if (entry.error) {
     out["error"] = {{"number", entry.error->number},

@@ -24,13 +24,11 @@ using Pass = void (*)(PassState&, const std::string&);
 void ReportListingFailure(Installer& installer, const RunError& error,
                           const std::string& tree,
                           const std::string& location) {
-  ++installer.failures_reported;
-  if (RunReport* report = installer.run_report) {
-    report->BeginEntry();
-    report->SetPlaces(installer.program_dir + "\\" + tree, "");
-    report->Fail(error);
-    report->EndEntry();
-  }
+  RunReport& report = installer.run_report;
+  report.BeginEntry();
+  report.SetPlaces(installer.program_dir + "\\" + tree, "");
+  report.Fail(error);
+  report.EndEntry();
   TextAusgabe(installer,
               FailureText(TextEinlesen(installer, 14, location), error,
                           QuotedPlace(installer.program_dir + "\\" + tree)),
@@ -56,12 +54,13 @@ void AnnounceAndRun(Installer& installer, int text_nr, Pass pass,
   }
 }
 
-// Failures win over a pending restart: a rollout that sees 3010 restarts the
-// machine and takes the run for a success, so a failure must not hide
-// behind it.
+// Read from the record, as the report's outcomes are, so that the two
+// cannot disagree. Failures win over a pending restart: a rollout that sees
+// 3010 restarts the machine and takes the run for a success, so a failure
+// must not hide behind it.
 int RunExitStatus(const Installer& installer) {
-  if (installer.failures_reported > 0) return kExitCompletedWithFailures;
-  if (installer.restart_scheduled) return kExitRestartScheduled;
+  if (installer.run_report.failed()) return kExitCompletedWithFailures;
+  if (installer.run_report.restart_required()) return kExitRestartScheduled;
   return kExitCompleted;
 }
 

@@ -150,14 +150,9 @@ PlatformParts With(PosixParts& parts, Window& window) {
 // window ends through `window`, which writes it first.
 struct Reporting {
   Reporting(PosixParts& parts, Window& inner)
-      : path(Env("ROLVEX_REPORT")),
-        at_end(path, report, parts.profiles, inner, std::cerr),
+      : at_end(Env("ROLVEX_REPORT"), parts.profiles, inner, std::cerr),
         window(inner, at_end) {}
-  void Attach(Installer& installer) {
-    if (!path.empty()) installer.run_report = &report;
-  }
-  std::string path;
-  RunReport report;
+  void Attach(Installer& installer) { at_end.Attach(installer.run_report); }
   ReportAtEnd at_end;
   ReportingWindow window;
 };

@@ -38,13 +38,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Win32RestartScheduler restarts;
   Win32Clock clock;
   Win32Window window(instance);
-  const std::string report_path = environment.Get("ROLVEX_REPORT");
-  RunReport report;
-  ReportAtEnd at_end(report_path, report, profiles, window, std::cerr);
+  ReportAtEnd at_end(environment.Get("ROLVEX_REPORT"), profiles, window,
+                     std::cerr);
   ReportingWindow reporting_window(window, at_end);
   Installer installer(PlatformParts{files, profiles, environment, processes,
                                     restarts, reporting_window, clock});
-  if (!report_path.empty()) installer.run_report = &report;
+  at_end.Attach(installer.run_report);
   try {
     Form_Load(installer);
   } catch (const std::exception& failure) {

@@ -27,7 +27,6 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
   PreviewOutcome outcome;
   outcome.program_dir = program_dir;
   outcome.started = SecondsNow();
-  installer.run_report = &outcome.report;
   // Mode "2" ends the program inside the load event; should it return, the
   // run has ended without a word, as a completed one does.
   outcome.exit_status = kExitCompleted;
@@ -46,7 +45,7 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
     outcome.exit_status = kExitFailure;
   }
 
-  installer.run_report = nullptr;
+  outcome.report = installer.run_report;
   outcome.ended = SecondsNow();
   // Read as the run's own report reads it at the end, after the run's
   // writes (a pack that installs its own Rolvex.ini).

@@ -170,9 +170,7 @@ void Form_Load(Installer& installer) {
       LoadIniString(installer, "Intern", "Sprache",
                     installer.program_dir + "\\Rolvex.ini", kCallPath);
   installer.log_file_path = Resolve(installer, "$ServicePack_Log$");
-  if (installer.run_report) {
-    installer.run_report->SetLogPath(installer.log_file_path);
-  }
+  installer.run_report.SetLogPath(installer.log_file_path);
 
   window.BringToFront();
   window.Show();

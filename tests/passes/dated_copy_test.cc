@@ -47,7 +47,7 @@ TEST_F(DatedCopyTest, AMissingTargetIsCopiedAndClearedTwice) {
   EXPECT_EQ(rig.memory.Find(kTarget)->attributes, 0);
   EXPECT_EQ(TargetCalls(),
             (std::vector<std::string>{"FileCopy", "SetAttr", "SetAttr"}));
-  EXPECT_EQ(rig.state.failures_reported, 0);
+  EXPECT_EQ(rig.state.run_report.failures(), 0);
 }
 
 TEST_F(DatedCopyTest, AnOlderTargetIsReplacedBetweenTwoAttributeResets) {
@@ -101,7 +101,7 @@ TEST_F(DatedCopyTest, AMissingSourceOnlyShowsABox) {
   EXPECT_EQ(rig.window.message_boxes[0].title, "");
   EXPECT_TRUE(rig.Log().empty());
   EXPECT_FALSE(rig.memory.Exists(kTarget));
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 TEST_F(DatedCopyTest, ReportFalseWritesNoLineAndShowsNoBox) {
@@ -133,7 +133,7 @@ TEST_F(DatedCopyTest, AFolderAtTheTargetIsKeptWithTheSourcesTimeStamp) {
   // The error line is shown too, but without a box.
   EXPECT_EQ(rig.Shown(), log[0]);
   EXPECT_TRUE(rig.window.message_boxes.empty());
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 TEST_F(DatedCopyTest, AFolderAtTheTargetWithAllDataEqualFailsInTheCopy) {
@@ -163,7 +163,7 @@ TEST_F(DatedCopyTest, AFailingTargetTestCountsAsAPresentTarget) {
   // and are reported in turn; the holder keeps the source, the time stamps
   // are equal and the "target" is kept: nothing is copied.
   EXPECT_FALSE(rig.memory.Exists(kTarget));
-  EXPECT_GE(rig.state.failures_reported, 3);
+  EXPECT_GE(rig.state.run_report.failures(), 3);
   EXPECT_EQ(rig.Log()[0].find("Fehler Number:52"), 0u);
 }
 

@@ -54,7 +54,7 @@ TEST_F(GuardedCopyTest, ALockedFileIsRetriedFiveTimesThenLoggedAndAsked) {
   EXPECT_EQ(box.title, "");
   // Ignored: the file stays, and the run must not end as a clean one.
   EXPECT_EQ(TargetContent(), "old");
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
   // Nothing is shown in the status label.
   EXPECT_EQ(rig.window.rec(ControlId::kFrageLabel).caption, "");
 }
@@ -74,7 +74,7 @@ TEST_F(GuardedCopyTest, RetryAfterTheCauseIsGoneCopiesAndCountsNoFailure) {
   ExFileCopy(rig.state, kSource, kTarget, "P");
   EXPECT_EQ(TargetContent(), "new");
   EXPECT_EQ(rig.window.message_boxes.size(), 1u);
-  EXPECT_EQ(rig.state.failures_reported, 0);
+  EXPECT_EQ(rig.state.run_report.failures(), 0);
 }
 
 TEST_F(GuardedCopyTest, ASilentRetryThatSucceedsLeavesNoTrace) {
@@ -157,15 +157,15 @@ TEST_F(GuardedCopyTest, ALockedSystemFileIsReplacedAtTheNextRestart) {
   EXPECT_EQ(rig.memory.Find(staged)->content, "new");
   EXPECT_TRUE(rig.memory.Exists(kSource));
   EXPECT_EQ(rig.restarts.requests[0].target, kSystemTarget);
-  EXPECT_TRUE(rig.state.restart_scheduled);
-  EXPECT_EQ(rig.state.failures_reported, 0);
+  EXPECT_TRUE(rig.state.run_report.restart_required());
+  EXPECT_EQ(rig.state.run_report.failures(), 0);
 }
 
 TEST_F(GuardedCopyTest, ASystemFileThatIsFreeIsSimplyCopied) {
   ExFileCopy(rig.state, kSource, kSystemTarget, "P");
   EXPECT_EQ(TargetContent(kSystemTarget), "new");
   EXPECT_TRUE(rig.restarts.requests.empty());
-  EXPECT_FALSE(rig.state.restart_scheduled);
+  EXPECT_FALSE(rig.state.run_report.restart_required());
 }
 
 TEST_F(GuardedCopyTest, AFolderNamedSystem32WithoutBackslashIsNoSystemFolder) {
@@ -184,8 +184,8 @@ TEST_F(GuardedCopyTest, AReplacementThatCannotBeRequestedIsLoggedAsAFault) {
   EXPECT_EQ(rig.Log()[1],
             "Fault MoveFileEx File:C:\\Windows\\sYsTeM32\\a.dll Err.Nr.453 "
             "Can't find DLL entry point");
-  EXPECT_FALSE(rig.state.restart_scheduled);
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_FALSE(rig.state.run_report.restart_required());
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 TEST_F(GuardedCopyTest, ARefusedReplacementIsNotLoggedButFailsTheRun) {
@@ -193,8 +193,8 @@ TEST_F(GuardedCopyTest, ARefusedReplacementIsNotLoggedButFailsTheRun) {
   rig.restarts.result = false;
   ExFileCopy(rig.state, kSource, kSystemTarget, "P");
   EXPECT_EQ(rig.Log().size(), 1u);
-  EXPECT_FALSE(rig.state.restart_scheduled);
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_FALSE(rig.state.run_report.restart_required());
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
   // The staged copy nothing will take in is gone again.
   EXPECT_EQ(rig.memory.calls.back().rfind("Kill C:\\Windows\\sYsTeM32\\", 0),
             0u);
@@ -207,14 +207,13 @@ TEST_F(GuardedCopyTest, ACopyThatCannotBeStagedIsLoggedAsAFault) {
   ASSERT_EQ(rig.Log().size(), 2u);
   EXPECT_EQ(rig.Log()[1].rfind("Fault MoveFileEx File:", 0), 0u);
   EXPECT_TRUE(rig.restarts.requests.empty());
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 // Nobody to answer (an agent's run on a desktop nobody sees): the question
 // is answered Ignore without waiting, never Abort, and the report says so.
 TEST_F(GuardedCopyTest, NobodyToAnswerIsIgnoreAndNeverSetsTheLatch) {
-  RunReport report;
-  rig.state.run_report = &report;
+  RunReport& report = rig.state.run_report;
   report.BeginPass("Standard");
   report.BeginEntry();
   rig.window.SetUnattended();
@@ -222,7 +221,7 @@ TEST_F(GuardedCopyTest, NobodyToAnswerIsIgnoreAndNeverSetsTheLatch) {
   EXPECT_EQ(rig.window.message_boxes.size(), 1u);
   EXPECT_FALSE(rig.state.cancel_sp);
   EXPECT_FALSE(rig.profiles.Has("C:\\ServicePack.ini", "General", "CancelSP"));
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
   ASSERT_EQ(report.entries().size(), 1u);
   EXPECT_EQ(report.entries()[0].outcome, ReportOutcome::kIgnored);
   EXPECT_TRUE(report.entries()[0].answered_automatically);

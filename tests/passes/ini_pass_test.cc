@@ -57,7 +57,7 @@ TEST_F(IniPassTest, ARefusedWriteIsLoggedAsWrittenAndCountsAsAFailure) {
   Run();
   EXPECT_EQ(rig.Log(), std::vector<std::string>{
                            "Eintrag S:A K:k W:v -> C:\\Computer.ini"});
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 
   // The target is written back once per source file; a refused write-back
   // fails each entry it held, which stay logged as written.
@@ -67,7 +67,7 @@ TEST_F(IniPassTest, ARefusedWriteIsLoggedAsWrittenAndCountsAsAFailure) {
   Run();
   EXPECT_EQ(rig.profiles.batches, (std::vector<std::string>{kTarget, kTarget}));
   EXPECT_EQ(rig.Log().size(), 3u);
-  EXPECT_EQ(rig.state.failures_reported, 3);
+  EXPECT_EQ(rig.state.run_report.failures(), 3);
   EXPECT_FALSE(rig.profiles.FileBytes(kTarget));
 }
 
@@ -111,7 +111,7 @@ TEST_F(IniPassTest, AFailingEndOfFileTestRunsTheBodyOnceMore) {
   Run();
   EXPECT_EQ(Writes(), (std::vector<std::string>{"C:\\Computer.ini|A|k|v",
                                                 "C:\\Computer.ini|A|k|v"}));
-  EXPECT_EQ(rig.state.failures_reported, 4);
+  EXPECT_EQ(rig.state.run_report.failures(), 4);
 }
 
 TEST_F(IniPassTest, AReaderThatFailsForEverDoesNotHangThePass) {
@@ -121,7 +121,7 @@ TEST_F(IniPassTest, AReaderThatFailsForEverDoesNotHangThePass) {
   rig.files.Fail("ReadItem", kSource, kErrBadFileName);
   Run();
   EXPECT_TRUE(rig.profiles.writes.empty());
-  EXPECT_EQ(rig.state.failures_reported, 2);
+  EXPECT_EQ(rig.state.run_report.failures(), 2);
 }
 
 TEST_F(IniPassTest, AMissingFolderIsCreatedForTheFile) {
@@ -141,7 +141,7 @@ TEST_F(IniPassTest, AHiddenFolderIsTakenForMissing) {
   EXPECT_EQ(rig.Log(), (std::vector<std::string>{"Ordner C:\\Hid", failed}));
   ASSERT_EQ(rig.window.message_boxes.size(), 1u);
   EXPECT_EQ(rig.window.message_boxes[0].text, failed);
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 }  // namespace

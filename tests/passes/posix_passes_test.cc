@@ -95,7 +95,7 @@ TEST_F(PosixPassesTest, AReadOnlyOlderTargetIsReplacedAndLeftWritable) {
   EXPECT_EQ(Read("Tools/a.txt"), "new");
   EXPECT_EQ(posix.GetAttr("C:\\Tools\\a.txt") & kAttrReadOnly, 0);
   EXPECT_TRUE(window.message_boxes.empty());
-  EXPECT_EQ(state.failures_reported, 0);
+  EXPECT_EQ(state.run_report.failures(), 0);
 }
 
 TEST_F(PosixPassesTest, ASourceThatVanishesDuringThePassIsReportedByABox) {

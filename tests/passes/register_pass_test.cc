@@ -111,7 +111,7 @@ TEST_F(RegisterPassTest, AHiddenOrSystemFolderIsTakenForMissing) {
   ASSERT_EQ(rig.window.message_boxes.size(), 2u);
   EXPECT_EQ(rig.window.message_boxes[1].text, failed);
   // Reported failures: the run ends with status 1.
-  EXPECT_EQ(rig.state.failures_reported, 2);
+  EXPECT_EQ(rig.state.run_report.failures(), 2);
   EXPECT_EQ(rig.memory.GetAttr("C:\\Sys"), kAttrDirectory);
 }
 

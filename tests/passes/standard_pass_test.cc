@@ -97,7 +97,7 @@ TEST_F(StandardPassTest, AFontThatCannotBeDeletedIsReportedThenDateChecked) {
   EXPECT_EQ(rig.window.message_boxes[0].style, kMbOk);
   // The source is newer: the date check replaces it.
   EXPECT_EQ(rig.memory.Find("C:\\Windows\\Fonts\\X.TTF")->content, "new");
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 TEST_F(StandardPassTest, APlaceholderWithADriveGetsNoDriveCInFront) {
@@ -130,7 +130,7 @@ TEST_F(StandardPassTest, AFolderWhoseParentIsMissingIsReportedWithProgramDir) {
   // Three pass reports with their "Error" boxes, three questions of the
   // copy and the two attribute resets; each counts.
   EXPECT_EQ(rig.window.message_boxes.size(), 6u);
-  EXPECT_EQ(rig.state.failures_reported, 6);
+  EXPECT_EQ(rig.state.run_report.failures(), 6);
 }
 
 TEST_F(StandardPassTest, AFailingFolderLookupLeadsToTheAttemptToCreateIt) {
@@ -161,7 +161,7 @@ TEST_F(StandardPassTest, AFolderWhoseAttributesCannotBeReadIsJudgedByLookup) {
   EXPECT_EQ(rig.Log(), std::vector<std::string>{"Ordner C:\\Neu"});
   EXPECT_TRUE(rig.memory.Find("C:\\Neu")->folder);
   EXPECT_TRUE(rig.window.message_boxes.empty());
-  EXPECT_EQ(rig.state.failures_reported, 0);
+  EXPECT_EQ(rig.state.run_report.failures(), 0);
 }
 
 TEST_F(StandardPassTest, ListingFailuresReachTheCaller) {
@@ -194,7 +194,7 @@ TEST_F(StandardPassTest, AHiddenFolderIsFoundByItsAttributeReadAlone) {
                            "Ordner C:\\Both",
                            "Fehler Number:75; Description:Path/File access "
                            "error 'C:\\SP'; Source:Rolvex"}));
-  EXPECT_EQ(rig.state.failures_reported, 1);
+  EXPECT_EQ(rig.state.run_report.failures(), 1);
 }
 
 }  // namespace

@@ -180,7 +180,8 @@ TEST(RunReportTest, EndingTheProgramWritesTheReportOnceThenEnds) {
   RecordingWindow inner;
   std::ostringstream errors;
   const std::string path = folder.File("report.json");
-  ReportAtEnd at_end(path, report, profiles, inner, errors);
+  ReportAtEnd at_end(path, profiles, inner, errors);
+  at_end.Attach(report);
   ReportingWindow window(inner, at_end);
 
   EXPECT_EQ(window.ProgramDirectory(), "C:\\ServicePacks");
@@ -199,8 +200,8 @@ TEST(RunReportTest, EndingTheProgramWritesTheReportOnceThenEnds) {
   EXPECT_EQ(errors.str(), "");
 
   // A report that cannot be written is one line, and the end is the same.
-  ReportAtEnd failing(folder.File("missing") + "/r.json", report, profiles,
-                      inner, errors);
+  ReportAtEnd failing(folder.File("missing") + "/r.json", profiles, inner,
+                      errors);
   ReportingWindow failing_window(inner, failing);
   EXPECT_THROW(failing_window.EndProgram(kExitLatchSet), ProgramEnded);
   EXPECT_EQ(inner.ended_with, kExitLatchSet);

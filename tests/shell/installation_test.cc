@@ -99,7 +99,7 @@ TEST_F(InstallationTest, AFailureOutweighsAPendingRestart) {
   rig.memory.AddFile("C:\\SP\\Standard\\Missing\\Deeper\\x.txt", "x", 1);
   rig.files.Fail("MkDir", "Deeper", kErrPathNotFound);
   EXPECT_EQ(Click(0), kExitCompletedWithFailures);
-  EXPECT_TRUE(rig.installer.restart_scheduled);
+  EXPECT_TRUE(rig.installer.run_report.restart_required());
 }
 
 TEST_F(InstallationTest, AFailedListingIsReportedAndTheNextPassesRun) {
