@@ -21,7 +21,7 @@ bool WaitSlice(Process* process) {
 
 }  // namespace
 
-void ExecCmd(PassState& state, const std::string& command_line) {
+CommandResult ExecCmd(PassState& state, const std::string& command_line) {
   // Destroying the process object at the end closes its handles.
   std::unique_ptr<Process> process = state.processes.Start(command_line);
   for (;;) {
@@ -29,8 +29,17 @@ void ExecCmd(PassState& state, const std::string& command_line) {
     // After every wait, whatever its outcome: the buttons stay live while a
     // registration runs.
     state.window.DoEvents();
-    if (ended) return;
+    if (ended) break;
   }
+  CommandResult result;
+  result.started = process != nullptr;
+  if (process) {
+    try {
+      result.exit_code = process->ExitCode();
+    } catch (const std::exception&) {
+    }
+  }
+  return result;
 }
 
 }  // namespace rolvex

@@ -20,10 +20,26 @@ void LogComponent(PassContext& context) {
   });
 }
 
-// Starts one registration command; the report lists it.
-void RunCommand(PassContext& context, const std::string& command_line) {
-  context.state.run_report.AddCommand(command_line);
-  ExecCmd(context.state, command_line);
+// Runs one command and records how it went. A registration that could not
+// start or ended with an exit code other than 0 did not happen: the entry
+// fails. Unregistering a component that was never registered may fail
+// harmlessly, so its result is only recorded.
+void RunCommand(PassContext& context, const std::string& command_line,
+                bool registers) {
+  const CommandResult result = ExecCmd(context.state, command_line);
+  RunReport& report = context.state.run_report;
+  report.AddCommand({command_line, result.started, result.exit_code});
+  if (!registers) return;
+  if (!result.started) {
+    report.Fail(RunError(kErrFileNotFound,
+                         "Could not be started: " + command_line, "ExecCmd"));
+  } else if (result.exit_code && *result.exit_code != 0) {
+    report.Fail(RunError(*result.exit_code,
+                         "Ended with exit code " +
+                             std::to_string(*result.exit_code) + ": " +
+                             command_line,
+                         "ExecCmd"));
+  }
 }
 
 // Every file is a component, whatever its extension. The path goes into the
@@ -34,9 +50,11 @@ void InstallComponent(PassContext& context) {
   state.run_report.SetAction(ReportAction::kRegistered);
   LogComponent(context);
   if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
-    context.guard.run([&] { RunCommand(context, target + " /unregserver"); });
+    context.guard.run(
+        [&] { RunCommand(context, target + " /unregserver", false); });
   } else {
-    context.guard.run([&] { RunCommand(context, "RegSvr32 /u /s " + target); });
+    context.guard.run(
+        [&] { RunCommand(context, "RegSvr32 /u /s " + target, false); });
   }
   context.guard.run([&] {
     DateiKopieren(state, context.source_path, target, true, true,
@@ -44,9 +62,11 @@ void InstallComponent(PassContext& context) {
   });
   LogComponent(context);
   if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
-    context.guard.run([&] { RunCommand(context, target + " /regserver"); });
+    context.guard.run(
+        [&] { RunCommand(context, target + " /regserver", true); });
   } else {
-    context.guard.run([&] { RunCommand(context, "RegSvr32 /s " + target); });
+    context.guard.run(
+        [&] { RunCommand(context, "RegSvr32 /s " + target, true); });
   }
   context.guard.run([&] { state.window.DoEvents(); });
 }

@@ -103,8 +103,8 @@ void RunReport::SetTimes(std::optional<std::int64_t> source_time,
 
 void RunReport::NoteFontDeleted() { font_deleted_ = true; }
 
-void RunReport::AddCommand(const std::string& command_line) {
-  Current().commands.push_back(command_line);
+void RunReport::AddCommand(ReportCommand command) {
+  Current().commands.push_back(std::move(command));
 }
 
 void RunReport::AddIniValue(ReportIniValue value) {

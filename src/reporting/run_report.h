@@ -46,6 +46,13 @@ struct ReportError {
   std::string source;
 };
 
+// One command line a component's entry ran, and how it went.
+struct ReportCommand {
+  std::string line;
+  bool started = false;
+  std::optional<int> exit_code;  // none when it could not be known
+};
+
 // One ini entry written into an existing file.
 struct ReportIniValue {
   std::string section;
@@ -63,9 +70,9 @@ struct ReportEntry {
   std::string target;
   ReportAction action = ReportAction::kNone;
   // Register entries: the dated copy's decision (new, replaced, kept or
-  // scheduled-at-restart) and the command lines started, in order.
+  // scheduled-at-restart) and the command lines run, in order.
   ReportAction copy = ReportAction::kNone;
-  std::vector<std::string> commands;
+  std::vector<ReportCommand> commands;
   // Dated copies: the time stamps compared, when they could be read.
   std::optional<std::int64_t> source_time;
   std::optional<std::int64_t> target_time;
@@ -97,7 +104,7 @@ class RunReport {
   void SetTimes(std::optional<std::int64_t> source_time,
                 std::optional<std::int64_t> target_time);
   void NoteFontDeleted();
-  void AddCommand(const std::string& command_line);
+  void AddCommand(ReportCommand command);
   // An ini entry written: the first fills the current entry (action merged),
   // every further one is an entry of its own with the same places.
   void AddIniValue(ReportIniValue value);

@@ -86,8 +86,13 @@ ordered_json EntryJson(const ReportEntry& entry) {
   if (entry.copy != ReportAction::kNone) out["copy"] = ActionName(entry.copy);
   if (!entry.commands.empty()) {
     ordered_json commands = ordered_json::array();
-    for (const std::string& line : entry.commands)
-      commands.push_back(Utf8(line));
+    for (const ReportCommand& command : entry.commands) {
+      commands.push_back(
+          {{"line", Utf8(command.line)},
+           {"started", command.started},
+           {"exit_code", command.exit_code ? ordered_json(*command.exit_code)
+                                           : ordered_json(nullptr)}});
+    }
     out["commands"] = commands;
   }
   if (entry.source_time) out["source_time"] = IsoUtc(*entry.source_time);

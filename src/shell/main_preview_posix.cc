@@ -26,6 +26,7 @@
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_probe.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_process_runner.h"
 #include "platform/posix/posix_profile_store.h"
 #include "platform/posix/posix_program_folder.h"
 #include "platform/posix/posix_signals.h"
@@ -80,9 +81,10 @@ int Preview(const PreviewArguments& arguments, const char* argv0) {
   PosixEnvironment environment;
   PosixClock clock;
   PosixFileProbe probe(drives);
-  const PreviewOutcome outcome =
-      RunPreview(PreviewSources{files, profiles, environment, clock, probe},
-                 program_dir, std::cerr);
+  PosixProcessRunner processes(drives);
+  const PreviewOutcome outcome = RunPreview(
+      PreviewSources{files, profiles, environment, clock, probe, processes},
+      program_dir, std::cerr);
   WritePreview(outcome, clock, std::cout);
   if (!arguments.json_file.empty()) {
     const std::string problem =

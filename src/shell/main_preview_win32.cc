@@ -17,6 +17,7 @@
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_probe.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_process_runner.h"
 #include "platform/win32/win32_profile_store.h"
 #include "reporting/run_report_json.h"
 #include "shell/preview.h"
@@ -55,9 +56,10 @@ int Preview(const PreviewArguments& arguments) {
   Win32Environment environment;
   Win32Clock clock;
   Win32FileProbe probe;
-  const PreviewOutcome outcome =
-      RunPreview(PreviewSources{files, profiles, environment, clock, probe},
-                 program_dir, std::cerr);
+  Win32ProcessRunner processes;
+  const PreviewOutcome outcome = RunPreview(
+      PreviewSources{files, profiles, environment, clock, probe, processes},
+      program_dir, std::cerr);
   WritePreview(outcome, clock, std::cout);
   if (!arguments.json_file.empty()) {
     const std::string problem =

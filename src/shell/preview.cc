@@ -17,7 +17,7 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
                           std::ostream& errors) {
   DryRunFileSystem files(sources.files, sources.probe);
   DryRunProfileStore profiles(sources.profiles, files);
-  RecordingProcessRunner processes;
+  RecordingProcessRunner processes(sources.processes, files);
   RecordingRestartScheduler restarts;
   NoPauseClock clock(sources.clock);
   PreviewWindow window("2", program_dir);

@@ -27,6 +27,8 @@ struct PreviewSources {
   Environment& environment;
   Clock& clock;
   FileProbe& probe;
+  // Asked only whether a command would start.
+  ProcessRunner& processes;
 };
 
 // Everything a preview foresaw.

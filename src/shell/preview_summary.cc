@@ -97,8 +97,8 @@ class SummaryWriter {
     if (const char* copy = ActionName(entry.copy); *copy != '\0') {
       line += std::string(" (") + copy + ")";
     }
-    for (const std::string& command : entry.commands) {
-      line += "\n      runs: " + command;
+    for (const ReportCommand& command : entry.commands) {
+      line += "\n      runs: " + command.line;
     }
     return line;
   }

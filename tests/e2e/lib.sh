@@ -576,14 +576,16 @@ $(head -20 <<<"$diff")"
 }
 
 # assert_preview_report_is_run_report: the preview's plan ($E2E_PREVIEW_JSON)
-# is the run's own report ($REPORT) but for the times and the preview mark.
+# is the run's own report ($REPORT) but for the times, the preview mark and
+# the commands' exit codes, which a preview cannot know.
 assert_preview_report_is_run_report() {
   local want got file
   for file in "$REPORT" "$E2E_PREVIEW_JSON"; do
     jq -e . "$file" >/dev/null 2>&1 || { fail "no readable report $file"; return; }
   done
-  want=$(jq -S 'del(.started, .ended, .preview)' "$REPORT" 2>&1)
-  got=$(jq -S 'del(.started, .ended, .preview)' "$E2E_PREVIEW_JSON" 2>&1)
+  local same='del(.started, .ended, .preview, .entries[].commands[]?.exit_code)'
+  want=$(jq -S "$same" "$REPORT" 2>&1)
+  got=$(jq -S "$same" "$E2E_PREVIEW_JSON" 2>&1)
   [[ "$got" == "$want" ]] ||
     fail "the preview's report differs from the run's:
 $(diff <(echo "$got") <(echo "$want") | head -20)"

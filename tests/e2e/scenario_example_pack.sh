@@ -46,7 +46,7 @@ assert_example_report() {
   assert_report '.counts.total | .entries == .ok' true
 }
 assert_example_report
-assert_report '[.entries[] | select(.action == "registered")][0].commands[]' \
+assert_report '[.entries[] | select(.action == "registered")][0].commands[].line' \
   'RegSvr32 /u /s C:\QueltTools\QueltChart.ocx
 RegSvr32 /s C:\QueltTools\QueltChart.ocx'
 if [[ "$(drv_platform)" == linux ]]; then

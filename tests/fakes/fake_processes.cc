@@ -21,6 +21,10 @@ class FakeProcess : public Process {
     --slices_left_;
     return false;
   }
+  std::optional<int> ExitCode() override {
+    auto it = runner_.exit_codes.find(command_line_);
+    return it == runner_.exit_codes.end() ? 0 : it->second;
+  }
 
  private:
   FakeProcessRunner& runner_;
@@ -40,6 +44,11 @@ std::unique_ptr<Process> FakeProcessRunner::Start(
   auto it = slices.find(command_line);
   return std::make_unique<FakeProcess>(*this, command_line,
                                        it == slices.end() ? 0 : it->second);
+}
+
+bool FakeProcessRunner::CanStart(const std::string& command_line) {
+  return std::find(unstartable.begin(), unstartable.end(), command_line) ==
+         unstartable.end();
 }
 
 bool FakeRestartScheduler::ReplaceAtRestart(const std::string& source,

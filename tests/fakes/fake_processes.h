@@ -26,10 +26,13 @@ class FakeProcessRunner : public ProcessRunner {
   // the first wait). A command listed in `unstartable` is not started.
   std::map<std::string, int> slices;
   std::vector<std::string> unstartable;
+  // The exit code of a command (default 0).
+  std::map<std::string, int> exit_codes;
   // Called at every Wait, before it answers (for example to queue a click).
   std::function<void(const std::string& command_line)> on_wait;
 
   std::unique_ptr<Process> Start(const std::string& command_line) override;
+  bool CanStart(const std::string& command_line) override;
 };
 
 class FakeRestartScheduler : public RestartScheduler {

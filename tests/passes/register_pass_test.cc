@@ -38,6 +38,29 @@ TEST_F(RegisterPassTest, AComponentIsUnregisteredCopiedAndRegistered) {
                            "Komp C:\\X.dll"}));
 }
 
+// A registration that could not start or ended with an exit code other than
+// 0 did not happen: its entry fails (the log stays as it is). A failing
+// unregistration is only recorded.
+TEST_F(RegisterPassTest, ARegistrationThatFailedFailsItsEntry) {
+  rig.memory.AddFile("C:\\SP\\Register\\A.dll");
+  rig.memory.AddFile("C:\\SP\\Register\\B.dll");
+  rig.memory.AddFile("C:\\SP\\Register\\C.dll");
+  rig.processes.exit_codes["RegSvr32 /u /s C:\\A.dll"] = 5;
+  rig.processes.exit_codes["RegSvr32 /s C:\\B.dll"] = 5;
+  rig.processes.unstartable = {"RegSvr32 /s C:\\C.dll"};
+  Run();
+  const auto& entries = rig.state.run_report.entries();
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].outcome, ReportOutcome::kOk);
+  EXPECT_EQ(entries[0].commands[0].exit_code, 5);
+  EXPECT_EQ(entries[1].outcome, ReportOutcome::kFailed);
+  EXPECT_EQ(entries[1].error->number, 5);
+  EXPECT_EQ(entries[2].outcome, ReportOutcome::kFailed);
+  EXPECT_FALSE(entries[2].commands[1].started);
+  EXPECT_EQ(entries[2].error->number, kErrFileNotFound);
+  EXPECT_EQ(rig.Log().size(), 9u);
+}
+
 TEST_F(RegisterPassTest, ExecutablesRegisterThemselvesWhateverTheCase) {
   rig.memory.AddFile("C:\\SP\\Register\\Tools\\Srv.exe");
   rig.memory.AddFile("C:\\SP\\Register\\Tools\\srv2.Exe");

@@ -64,7 +64,7 @@ TEST(RunReportTest, EntriesKeepWhatHappenedToThem) {
   report.BeginPass("Register");
   report.BeginEntry();
   report.SetAction(ReportAction::kRegistered);
-  report.AddCommand("RegSvr32 /u /s C:\\a.dll");
+  report.AddCommand({"RegSvr32 /u /s C:\\a.dll", true, 0});
   report.SetAction(ReportAction::kScheduledAtRestart);
   report.BeginPass("Ini");
   report.BeginEntry();

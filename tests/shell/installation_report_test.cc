@@ -87,9 +87,10 @@ TEST(InstallationReportTest, EveryDecisionOfTheRunIsInTheReport) {
   EXPECT_EQ(entries[2].retries, 1);
   EXPECT_EQ(entries[2].error->number, kErrPermissionDenied);
   EXPECT_TRUE(run.report.restart_required());
-  EXPECT_EQ(entries[7].commands,
-            (std::vector<std::string>{"RegSvr32 /u /s C:\\r.dll",
-                                      "RegSvr32 /s C:\\r.dll"}));
+  ASSERT_EQ(entries[7].commands.size(), 2u);
+  EXPECT_EQ(entries[7].commands[0].line, "RegSvr32 /u /s C:\\r.dll");
+  EXPECT_EQ(entries[7].commands[1].line, "RegSvr32 /s C:\\r.dll");
+  EXPECT_EQ(entries[7].commands[1].exit_code, 0);
   EXPECT_EQ(entries[8].ini->old_value, "old");
   EXPECT_EQ(entries[9].ini->old_value, std::nullopt);
 }

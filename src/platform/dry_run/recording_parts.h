@@ -11,21 +11,30 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/process_runner.h"
 #include "platform/restart_scheduler.h"
 
 namespace rolvex {
 
 // Starts nothing: each command line is recorded and stands for a process
-// that has already ended.
+// that has already ended, with an exit code nobody can know, when a program
+// would be found for it, and for no process otherwise. A program named by a
+// path is looked for in `files` (the PC as the run would have it by then:
+// a component the run copies is there); a bare name is left to `real`.
 class RecordingProcessRunner : public ProcessRunner {
  public:
+  RecordingProcessRunner(ProcessRunner& real, FileSystem& files)
+      : real_(real), files_(files) {}
   std::unique_ptr<Process> Start(const std::string& command_line) override;
+  bool CanStart(const std::string& command_line) override;
   const std::vector<std::string>& command_lines() const {
     return command_lines_;
   }
 
  private:
+  ProcessRunner& real_;
+  FileSystem& files_;
   std::vector<std::string> command_lines_;
 };
 

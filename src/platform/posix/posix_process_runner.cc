@@ -183,6 +183,13 @@ bool PosixProcess::Poll() {
   return true;
 }
 
+std::optional<int> PosixProcess::ExitCode() {
+  if (!ended_ || wait_status_ == -1) return std::nullopt;
+  if (WIFEXITED(wait_status_)) return WEXITSTATUS(wait_status_);
+  if (WIFSIGNALED(wait_status_)) return 128 + WTERMSIG(wait_status_);
+  return std::nullopt;
+}
+
 bool PosixProcess::Wait(int milliseconds) {
   using Clock = std::chrono::steady_clock;
   const auto deadline =

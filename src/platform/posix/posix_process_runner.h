@@ -45,6 +45,11 @@ class PosixProcessRunner : public ProcessRunner {
   explicit PosixProcessRunner(const DriveModel& drives) : drives_(drives) {}
 
   std::unique_ptr<Process> Start(const std::string& command_line) override;
+  bool CanStart(const std::string& command_line) override {
+    ResolvedCommand command;
+    return command_line.find('\0') == std::string::npos &&
+           Resolve(command_line, &command);
+  }
 
   // The program and arguments `command_line` comes to, or false when no
   // reading of the line names an existing program file.
@@ -68,6 +73,7 @@ class PosixProcess : public Process {
   ~PosixProcess() override;
 
   bool Wait(int milliseconds) override;
+  std::optional<int> ExitCode() override;
 
   pid_t pid() const { return pid_; }
   // The wait status once Wait returned true (see waitpid), else -1; -1 also

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/rules/command_line_split.h"
 #include "platform/win32/win32_api.h"
 
 namespace rolvex {
@@ -26,11 +27,40 @@ class Win32Process : public Process {
     return WaitForSingleObject(info_.hProcess, timeout) != WAIT_TIMEOUT;
   }
 
+  std::optional<int> ExitCode() override {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(info_.hProcess, &code) || code == STILL_ACTIVE) {
+      return std::nullopt;
+    }
+    return static_cast<int>(code);
+  }
+
  private:
   PROCESS_INFORMATION info_;
 };
 
 }  // namespace
+
+bool Win32ProcessRunner::CanStart(const std::string& command_line) {
+  for (const ProgramCandidate& candidate : ProgramCandidates(command_line)) {
+    for (const std::string& name : ProgramFileNames(candidate.program)) {
+      if (name.find_first_of("\\/:") != std::string::npos) {
+        const DWORD attributes = GetFileAttributesA(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+          return true;
+        }
+      } else {
+        char found[MAX_PATH];
+        if (SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, found,
+                        nullptr) > 0) {
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
 
 std::unique_ptr<Process> Win32ProcessRunner::Start(
     const std::string& command_line) {

@@ -15,6 +15,9 @@ namespace rolvex {
 class Win32ProcessRunner : public ProcessRunner {
  public:
   std::unique_ptr<Process> Start(const std::string& command_line) override;
+  // The readings CreateProcess tries (rules/command_line_split.h), each
+  // looked for as a path or along the search path (SearchPathA).
+  bool CanStart(const std::string& command_line) override;
 };
 
 }  // namespace rolvex
