@@ -14,8 +14,8 @@ packages=(
   clang libclang-rt-dev
 )
 # The run report: its JSON library (header-only, also for the cross build),
-# and jq for the end-to-end checks that read it.
-packages+=(nlohmann-json3-dev jq)
+# and jq and python3-jsonschema for the end-to-end checks that read it.
+packages+=(nlohmann-json3-dev jq python3-jsonschema)
 
 # The benchmark (bench/run.sh) times its reference commands with these.
 packages+=(rsync time bc)

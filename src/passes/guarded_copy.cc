@@ -36,12 +36,13 @@ struct FailureWording {
   std::string LogFiles() const { return target ? " " + Files() : Files(); }
 };
 
-// Runs `operation` until it succeeds, the operator ignores its failure or
-// aborts the run. Failures are retried silently while both budgets last; after
-// that each failure is logged and put to the operator. The counters are not
-// reset by Retry, so a failure after Retry goes straight to the question.
+// Runs `operation` until it succeeds (true), the operator ignores its
+// failure (false) or aborts the run. Failures are retried silently while both
+// budgets last; after that each failure is logged and put to the operator. The
+// counters are not reset by Retry, so a failure after Retry goes straight to
+// the question.
 template <typename Operation>
-void RunWithRetries(PassState& state, const Operation& operation,
+bool RunWithRetries(PassState& state, const Operation& operation,
                     const FailureWording& wording,
                     const std::string& caller_path) {
   int retries = 0;
@@ -49,7 +50,7 @@ void RunWithRetries(PassState& state, const Operation& operation,
     std::optional<RunError> caught;
     try {
       operation();
-      return;
+      return true;
     } catch (const RunError& e) {
       caught = e;
     } catch (const std::exception& e) {
@@ -95,7 +96,7 @@ void RunWithRetries(PassState& state, const Operation& operation,
     // operation is given up and the file stays as it is, which the run's exit
     // status has to show.
     report.Fail(failure, ReportOutcome::kIgnored);
-    return;
+    return false;
   }
 }
 
@@ -139,6 +140,7 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
                             const std::string& location) {
   try {
     state.files.FileCopy(source_path, target_path);
+    state.run_report.NoteChanged();
     return;
   } catch (const std::exception&) {
     // Not reported: the replacement below stands in for the copy.
@@ -153,6 +155,7 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
   bool refused = false;
   if (ScheduleStagedCopy(state, source_path, target_path, failure, refused)) {
     report.NoteRestartRequired();
+    report.NoteChanged();
     return;
   }
   // Neither copied nor scheduled: the exit status must not claim a
@@ -176,9 +179,11 @@ void ExFileCopy(PassState& state, const std::string& source_path,
                            call_path + ".ExFileCopy");
     return;
   }
-  RunWithRetries(
-      state, [&] { state.files.FileCopy(source_path, target_path); },
-      {14, &source_path, &target_path, ".ExFileCopy"}, call_path);
+  if (RunWithRetries(
+          state, [&] { state.files.FileCopy(source_path, target_path); },
+          {14, &source_path, &target_path, ".ExFileCopy"}, call_path)) {
+    state.run_report.NoteChanged();
+  }
 }
 
 void ExSetAttr(PassState& state, const std::string& file_path,

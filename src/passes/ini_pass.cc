@@ -118,9 +118,11 @@ void InstallIniFile(PassContext& context) {
                       context.source_path + " " + context.target_path,
                   true, context.location);
     });
-    context.guard.run([&] {
-      state.files.FileCopy(context.source_path, context.target_path);
-    });
+    if (context.guard.run([&] {
+          state.files.FileCopy(context.source_path, context.target_path);
+        })) {
+      state.run_report.NoteChanged();
+    }
   }
 }
 

@@ -116,7 +116,9 @@ void CreateMissingFolder(PassContext& context, bool also_read_attributes) {
                   TextEinlesen(state, 16, context.location) + " " + target,
                   true, context.location);
     });
-    context.guard.run([&] { state.files.MkDir(target); });
+    if (context.guard.run([&] { state.files.MkDir(target); })) {
+      state.run_report.NoteChanged();
+    }
   }
 }
 

@@ -19,6 +19,7 @@ void InstallFile(PassContext& context) {
             [&] { return !state.files.Dir(target, kAttrNormal).empty(); })) {
       if (context.guard.run([&] { state.files.Kill(target); })) {
         state.run_report.NoteFontDeleted();
+        state.run_report.NoteChanged();
       }
     }
   }

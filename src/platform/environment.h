@@ -14,6 +14,8 @@ class Environment {
   // match wins over other spellings). The whole value is returned however
   // long it is.
   virtual std::string Get(const std::string& name) = 0;
+  // The computer's name (GetComputerNameA, gethostname); "" when unknown.
+  virtual std::string ComputerName() = 0;
 };
 
 }  // namespace rolvex

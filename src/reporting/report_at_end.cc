@@ -16,32 +16,47 @@ std::int64_t SecondsNow() {
       .count();
 }
 
-ReportAtEnd::ReportAtEnd(std::string path, ProfileStore& profiles,
-                         Window& window, std::ostream& errors)
+ReportAtEnd::ReportAtEnd(std::string path, RunFacts facts,
+                         ProfileStore& profiles, Window& window,
+                         WholeFileWriter write, std::ostream& errors)
     : path_(std::move(path)),
+      facts_(std::move(facts)),
       profiles_(profiles),
       window_(window),
+      write_(std::move(write)),
       errors_(errors),
       started_(SecondsNow()) {}
+
+void ReportAtEnd::WriteRunning() {
+  if (path_.empty() || written_) return;
+  RunReportEnd end;
+  end.running = true;
+  Put(end);
+}
 
 void ReportAtEnd::Write(int exit_status, const std::string& interrupted_by) {
   if (path_.empty() || written_) return;
   written_ = true;
-  // The report must not change how the program ends: whatever fails here is
-  // told on standard error, and the program goes on ending.
+  RunReportEnd end;
+  end.exit_status = exit_status;
+  end.interrupted_by = interrupted_by;
+  end.ended = SecondsNow();
+  Put(end);
+}
+
+void ReportAtEnd::Put(RunReportEnd& end) {
+  // The report must not change how the program runs or ends: whatever fails
+  // here is told on standard error, and the program goes on.
   try {
-    RunReportEnd end;
-    end.exit_status = exit_status;
-    end.interrupted_by = interrupted_by;
+    end.facts = facts_;
     end.service_pack_folder = window_.ProgramDirectory();
     end.service_pack_version =
         profiles_.GetString("ServicePack", "Version", "", 255,
                             end.service_pack_folder + "\\Rolvex.ini");
     end.started = started_;
-    end.ended = SecondsNow();
     static const RunReport kNothing;
-    const std::string problem = WriteFileAtomically(
-        path_, RunReportJson(report_ ? *report_ : kNothing, end));
+    const std::string problem =
+        write_(path_, RunReportJson(report_ ? *report_ : kNothing, end));
     if (!problem.empty()) {
       errors_ << "rolvex: report not written: " << problem << std::endl;
     }

@@ -15,6 +15,7 @@
 #include "platform/profile_store.h"
 #include "platform/window.h"
 #include "reporting/run_report.h"
+#include "reporting/run_report_json.h"
 
 namespace rolvex {
 
@@ -23,26 +24,34 @@ std::int64_t SecondsNow();
 
 class ReportAtEnd {
  public:
-  // `path` is the report's file (empty: no report is written). The service
-  // pack's folder is the window's ProgramDirectory and its version the
-  // "Version" of section "ServicePack" in its Rolvex.ini, both read at the
-  // end. The run counts as started now.
-  ReportAtEnd(std::string path, ProfileStore& profiles, Window& window,
-              std::ostream& errors);
+  // `path` is the report's file (empty: no report is written), written
+  // whole by `write` (platform/whole_file.h). The service pack's folder is
+  // the window's ProgramDirectory and its version the "Version" of section
+  // "ServicePack" in its Rolvex.ini, both read when the report is written.
+  // The run counts as started now.
+  ReportAtEnd(std::string path, RunFacts facts, ProfileStore& profiles,
+              Window& window, WholeFileWriter write, std::ostream& errors);
   // The record the report is written from: the installer's, once it is
   // made. Until then the report has no entries.
   void Attach(const RunReport& report) { report_ = &report; }
 
+  // Writes the report of a run that has begun ("state": "running"), which a
+  // run killed before its end leaves in place. Never throws.
+  void WriteRunning();
   // Writes the report with `exit_status` once; later calls do nothing. A
   // report that cannot be written is one line on `errors`. Never throws.
   // `interrupted_by` names what cut the run off, when something did.
   void Write(int exit_status, const std::string& interrupted_by = "");
 
  private:
+  void Put(RunReportEnd& end);
+
   std::string path_;
+  RunFacts facts_;
   const RunReport* report_ = nullptr;
   ProfileStore& profiles_;
   Window& window_;
+  WholeFileWriter write_;
   std::ostream& errors_;
   std::int64_t started_;
   bool written_ = false;

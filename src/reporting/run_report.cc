@@ -118,6 +118,7 @@ void RunReport::AddIniValue(ReportIniValue value) {
   }
   ReportEntry& written = entries_.back();
   written.action = ReportAction::kMerged;
+  written.changed = !value.old_value || *value.old_value != value.value;
   written.ini = std::move(value);
 }
 
@@ -140,6 +141,7 @@ void RunReport::NoteRetry() { ++Current().retries; }
 void RunReport::NoteIniValueRefused(const RunError& failure) {
   ReportEntry& entry = Current();
   if (entry.ini) entry.ini->written = false;
+  entry.changed = false;
   Fail(failure);
 }
 
@@ -149,6 +151,7 @@ void RunReport::NoteIniValuesRefusedSince(std::size_t mark,
     ReportEntry& entry = entries_[i];
     if (!entry.ini || !entry.ini->written) continue;
     entry.ini->written = false;
+    entry.changed = false;
     FailEntry(entry, failure, ReportOutcome::kFailed);
   }
 }

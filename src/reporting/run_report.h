@@ -84,6 +84,10 @@ struct ReportEntry {
   int retries = 0;
   // A box of this entry was answered by the program: nobody could answer.
   bool answered_automatically = false;
+  // Whether the entry changed anything on the PC: a file copied or
+  // scheduled for the restart, a folder made, a font deleted, an ini entry
+  // written with another value than it had. Attributes set do not count.
+  bool changed = false;
 };
 
 class RunReport {
@@ -104,6 +108,8 @@ class RunReport {
   void SetTimes(std::optional<std::int64_t> source_time,
                 std::optional<std::int64_t> target_time);
   void NoteFontDeleted();
+  // The current entry changed something on the PC.
+  void NoteChanged() { Current().changed = true; }
   void AddCommand(ReportCommand command);
   // An ini entry written: the first fills the current entry (action merged),
   // every further one is an entry of its own with the same places.
@@ -129,6 +135,12 @@ class RunReport {
   void NoteAnsweredAutomatically();
   void NoteRestartRequired() { restart_required_ = true; }
 
+  // A warning about the run as a whole (a placeholder left in a target).
+  void AddWarning(std::string warning) {
+    warnings_.push_back(std::move(warning));
+  }
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
   // The log file's path once start-up has resolved it.
   void SetLogPath(const std::string& path) { log_path_ = path; }
 
@@ -146,6 +158,7 @@ class RunReport {
                  ReportOutcome outcome);
 
   std::vector<ReportEntry> entries_;
+  std::vector<std::string> warnings_;
   std::string pass_;
   bool open_ = false;
   bool font_deleted_ = false;

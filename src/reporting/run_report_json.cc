@@ -1,10 +1,7 @@
 #include "reporting/run_report_json.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <system_error>
 
 namespace rolvex {
 namespace {
@@ -82,6 +79,7 @@ ordered_json EntryJson(const ReportEntry& entry) {
   out["source"] = TextOrNull(entry.source);
   out["target"] = TextOrNull(entry.target);
   out["action"] = ActionOrNull(entry.action);
+  out["changed"] = entry.changed;
   out["outcome"] = OutcomeName(entry.outcome);
   if (entry.copy != ReportAction::kNone) out["copy"] = ActionName(entry.copy);
   if (!entry.commands.empty()) {
@@ -120,11 +118,13 @@ ordered_json EntryJson(const ReportEntry& entry) {
 // was taken.
 struct Tally {
   int entries = 0;
+  int changed = 0;
   int outcomes[4] = {};
   ordered_json actions = ordered_json::object();
 
   void Add(const ReportEntry& entry) {
     ++entries;
+    if (entry.changed) ++changed;
     ++outcomes[static_cast<int>(entry.outcome)];
     if (entry.action == ReportAction::kNone) return;
     const char* name = ActionName(entry.action);
@@ -134,6 +134,8 @@ struct Tally {
   ordered_json Json() const {
     ordered_json out;
     out["entries"] = entries;
+    out["changed"] = changed;
+    out["unchanged"] = entries - changed;
     for (ReportOutcome outcome : kOutcomes) {
       out[OutcomeName(outcome)] = outcomes[static_cast<int>(outcome)];
     }
@@ -192,51 +194,36 @@ std::string IsoUtc(std::int64_t time) {
 
 std::string RunReportJson(const RunReport& report, const RunReportEnd& end) {
   ordered_json out;
-  out["format"] = 1;
+  out["format"] = kReportFormat;
+  out["state"] = end.running ? "running" : "ended";
   out["preview"] = end.preview;
-  out["exit_status"] = end.exit_status;
+  out["exit_status"] =
+      end.running ? ordered_json(nullptr) : ordered_json(end.exit_status);
   if (!end.interrupted_by.empty()) out["interrupted_by"] = end.interrupted_by;
   out["restart_required"] = report.restart_required();
+  out["host"] = Utf8(end.facts.host);
+  out["installer"] = {{"version", end.facts.installer_version},
+                      {"build", end.facts.build}};
   out["service_pack"] = {{"folder", Utf8(end.service_pack_folder)},
                          {"version", Utf8(end.service_pack_version)}};
   out["started"] = IsoUtc(end.started);
-  out["ended"] = IsoUtc(end.ended);
+  out["ended"] =
+      end.running ? ordered_json(nullptr) : ordered_json(IsoUtc(end.ended));
   out["log"] = TextOrNull(report.log_path());
+  ordered_json warnings = ordered_json::array();
+  for (const std::string& warning : report.warnings()) {
+    warnings.push_back(Utf8(warning));
+  }
+  out["warnings"] = warnings;
   out["counts"] = CountsJson(report);
   ordered_json entries = ordered_json::array();
   for (const ReportEntry& entry : report.entries()) {
     entries.push_back(EntryJson(entry));
   }
   out["entries"] = entries;
-  return out.dump(2) + "\n";
-}
-
-std::string WriteFileAtomically(const std::string& path,
-                                const std::string& text) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  fs::path temporary = target;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return "cannot create " + temporary.string();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return "cannot write " + temporary.string();
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, target, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return "cannot rename " + temporary.string() + " to " + path + ": " +
-           error.message();
-  }
-  return "";
+  // One line: a report of thousands of entries stays a few hundred
+  // kilobytes, within what every JSON reader takes in one piece.
+  return out.dump() + "\n";
 }
 
 }  // namespace rolvex

@@ -4,14 +4,28 @@
 #define ROLVEX_REPORTING_RUN_REPORT_JSON_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "reporting/run_report.h"
 
 namespace rolvex {
 
-// What the report says besides its entries, known only at the end.
+// The version of the report's format (its "format").
+inline constexpr int kReportFormat = 2;
+
+// What the report says of the PC and the program, known before the run.
+struct RunFacts {
+  std::string host;               // the computer's name
+  std::string installer_version;  // the program's version
+  std::string build;              // "x86", "x64" or "linux"
+};
+
+// What the report says besides its entries.
 struct RunReportEnd {
+  // True for the report written when the run starts: "state": "running",
+  // without exit status and end. A run killed before its end leaves it so.
+  bool running = false;
   int exit_status = 0;
   std::string service_pack_folder;  // ProgramDir
   std::string service_pack_version;
@@ -23,21 +37,22 @@ struct RunReportEnd {
   // What cut the run off before it could end by itself ("end of session");
   // empty when it ended by itself.
   std::string interrupted_by;
+  RunFacts facts;
 };
 
-// The report as UTF-8 JSON text, ending in a line feed. Text that is not
-// valid UTF-8 is taken as Latin-1 (the installer's texts are bytes in the
-// system's 8-bit code page). Never throws but for memory.
+// The report as UTF-8 JSON text on one line, ending in a line feed. Text that
+// is not valid UTF-8 is taken as Latin-1 (the installer's texts are bytes in
+// the system's 8-bit code page). Never throws but for memory.
 std::string RunReportJson(const RunReport& report, const RunReportEnd& end);
+
+// Writes `text` whole to the file `path`, so that a reader sees the old
+// file or the new one (platform/whole_file.h); "" on success, else what
+// went wrong.
+using WholeFileWriter = std::function<std::string(const std::string& path,
+                                                  const std::string& text)>;
 
 // `time` as ISO 8601 in UTC: "2026-12-08T10:43:26Z".
 std::string IsoUtc(std::int64_t time);
-
-// Writes `text` to `path` through a temporary file beside it, renamed over
-// `path` when complete. Returns "" on success, else what went wrong; a
-// failed write leaves no temporary file behind.
-std::string WriteFileAtomically(const std::string& path,
-                                const std::string& text);
 
 }  // namespace rolvex
 

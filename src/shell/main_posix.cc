@@ -53,8 +53,10 @@
 #include "platform/posix/posix_run_lock.h"
 #include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
+#include "platform/whole_file.h"
 #include "reporting/report_at_end.h"
 #include "reporting/run_report.h"
+#include "rolvex_version.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
 
@@ -150,9 +152,15 @@ PlatformParts With(PosixParts& parts, Window& window) {
 // window ends through `window`, which writes it first.
 struct Reporting {
   Reporting(PosixParts& parts, Window& inner)
-      : at_end(Env("ROLVEX_REPORT"), parts.profiles, inner, std::cerr),
+      : at_end(Env("ROLVEX_REPORT"),
+               {parts.environment.ComputerName(), ROLVEX_VERSION_TEXT, "linux"},
+               parts.profiles, inner, WriteWholeFile, std::cerr),
         window(inner, at_end) {}
-  void Attach(Installer& installer) { at_end.Attach(installer.run_report); }
+  // The report says at once that a run has begun.
+  void Attach(Installer& installer) {
+    at_end.Attach(installer.run_report);
+    at_end.WriteRunning();
+  }
   ReportAtEnd at_end;
   ReportingWindow window;
 };

@@ -31,7 +31,9 @@
 #include "platform/posix/posix_program_folder.h"
 #include "platform/posix/posix_signals.h"
 #include "platform/run_error.h"
+#include "platform/whole_file.h"
 #include "reporting/run_report_json.h"
+#include "rolvex_version.h"
 #include "shell/preview.h"
 
 namespace rolvex {
@@ -88,7 +90,9 @@ int Preview(const PreviewArguments& arguments, const char* argv0) {
   WritePreview(outcome, clock, std::cout);
   if (!arguments.json_file.empty()) {
     const std::string problem =
-        WriteFileAtomically(arguments.json_file, PreviewJson(outcome));
+        WriteWholeFile(arguments.json_file,
+                       PreviewJson(outcome, {environment.ComputerName(),
+                                             ROLVEX_VERSION_TEXT, "linux"}));
     if (!problem.empty()) {
       std::cerr << "rolvex-preview: report not written: " << problem << '\n';
       return kPreviewNotRun;

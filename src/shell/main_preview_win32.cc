@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/run_error.h"
+#include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_command_line.h"
@@ -20,6 +21,7 @@
 #include "platform/win32/win32_process_runner.h"
 #include "platform/win32/win32_profile_store.h"
 #include "reporting/run_report_json.h"
+#include "rolvex_version.h"
 #include "shell/preview.h"
 
 namespace rolvex {
@@ -62,8 +64,10 @@ int Preview(const PreviewArguments& arguments) {
       program_dir, std::cerr);
   WritePreview(outcome, clock, std::cout);
   if (!arguments.json_file.empty()) {
-    const std::string problem =
-        WriteFileAtomically(arguments.json_file, PreviewJson(outcome));
+    const std::string problem = WriteWholeFile(
+        arguments.json_file,
+        PreviewJson(outcome, {environment.ComputerName(), ROLVEX_VERSION_TEXT,
+                              sizeof(void*) == 4 ? "x86" : "x64"}));
     if (!problem.empty()) {
       std::cerr << "RolvexPreview: report not written: " << problem << '\n';
       return kPreviewNotRun;

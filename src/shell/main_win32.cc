@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/exit_status.h"
+#include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_environment.h"
@@ -23,6 +24,7 @@
 #include "platform/win32/win32_window.h"
 #include "reporting/report_at_end.h"
 #include "reporting/run_report.h"
+#include "rolvex_version.h"
 #include "shell/installer.h"
 #include "shell/startup.h"
 
@@ -38,12 +40,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Win32RestartScheduler restarts;
   Win32Clock clock;
   Win32Window window(instance);
-  ReportAtEnd at_end(environment.Get("ROLVEX_REPORT"), profiles, window,
-                     std::cerr);
+  const RunFacts facts{environment.ComputerName(), ROLVEX_VERSION_TEXT,
+                       sizeof(void*) == 4 ? "x86" : "x64"};
+  ReportAtEnd at_end(environment.Get("ROLVEX_REPORT"), facts, profiles, window,
+                     WriteWholeFile, std::cerr);
   ReportingWindow reporting_window(window, at_end);
   Installer installer(PlatformParts{files, profiles, environment, processes,
                                     restarts, reporting_window, clock});
   at_end.Attach(installer.run_report);
+  // The report says at once that a run has begun.
+  at_end.WriteRunning();
   try {
     Form_Load(installer);
   } catch (const std::exception& failure) {

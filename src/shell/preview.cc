@@ -97,8 +97,9 @@ void WritePreview(const PreviewOutcome& outcome, Clock& clock,
   out.flush();
 }
 
-std::string PreviewJson(const PreviewOutcome& outcome) {
+std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts) {
   RunReportEnd end;
+  end.facts = facts;
   end.exit_status = outcome.exit_status;
   end.service_pack_folder = outcome.program_dir;
   end.service_pack_version = outcome.version;

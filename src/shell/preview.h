@@ -17,6 +17,7 @@
 #include "platform/dry_run/recording_parts.h"
 #include "platform/environment.h"
 #include "reporting/run_report.h"
+#include "reporting/run_report_json.h"
 
 namespace rolvex {
 
@@ -67,7 +68,7 @@ void WritePreview(const PreviewOutcome& outcome, Clock& clock,
                   std::ostream& out);
 
 // The preview in the run report's JSON format, marked "preview": true.
-std::string PreviewJson(const PreviewOutcome& outcome);
+std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts);
 
 inline constexpr char kPreviewSummaryHeading[] = "=== Preview summary ===";
 

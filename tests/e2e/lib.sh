@@ -104,6 +104,31 @@ if ! declare -F drv_program_path >/dev/null; then
   drv_program_path() { printf '%s\n' "$1"; }
 fi
 
+# Every report a run writes ($REPORT, see e2e_report_on) and every plan a
+# preview writes ($E2E_PREVIEW_JSON) is checked against the published
+# schema and its own tallies (check_report.py).
+e2e_check_report() {
+  [[ -s "$1" ]] || return 0
+  local found
+  # Debian's own Python, which python3-jsonschema is installed for.
+  found=$(/usr/bin/python3 "$E2E_DIR/check_report.py" \
+    "$E2E_REPO/docs/report.schema.json" "$1" 2>&1) ||
+    fail "the report $1 does not hold:
+$found"
+}
+eval "e2e_driver_finish() $(declare -f drv_finish | tail -n +2)"
+drv_finish() {
+  e2e_driver_finish "$@"
+  [[ -n "${REPORT:-}" ]] && e2e_check_report "$REPORT"
+  return 0
+}
+eval "e2e_driver_preview() $(declare -f drv_preview | tail -n +2)"
+drv_preview() {
+  e2e_driver_preview "$@"
+  [[ -n "${E2E_PREVIEW_JSON:-}" ]] && e2e_check_report "$E2E_PREVIEW_JSON"
+  return 0
+}
+
 if ! declare -F drv_make_component >/dev/null; then
   drv_make_component() {
     # Name and log path go into the script single-quoted, so that a name

@@ -4,7 +4,7 @@
 # 1618, Windows Installer's "another installation is in progress", which
 # deployment agents retry later. It writes no log line, no report, and
 # changes nothing; the first run then completes. A run killed outright
-# leaves nothing that stops the next one.
+# leaves nothing that stops the next one, and a report saying "running".
 source "$(dirname "$0")/lib.sh"
 
 e2e_fresh
@@ -46,12 +46,17 @@ assert_status 0 "the first run, let go"
 assert_file_eq "$DRIVE_C/Tools/a.dll" "a"
 unset ROLVEX_REPORT
 
-# A run killed outright holds nothing any more.
+# A run killed outright holds nothing any more, and its report says that
+# it never ended.
 : >"$gate"
+e2e_report_on
 E2E_OUT=$E2E_TMP/out-first.txt drv_start 2
 wait_for_registrations 3
 drv_kill
 rm -f "$gate"
+e2e_check_report "$REPORT"
+assert_report '[.state, .exit_status] | tostring' '["running",null]'
+unset ROLVEX_REPORT
 drv_run 2
 assert_status 0 "a run after a killed one"
 unset ROLVEX_REGSVR32_GATE ROLVEX_UNATTENDED

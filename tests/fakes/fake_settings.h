@@ -78,6 +78,7 @@ class MemoryProfileStore : public ProfileStore {
 class FakeEnvironment : public Environment {
  public:
   std::string Get(const std::string& name) override;
+  std::string ComputerName() override { return "PC-TEST"; }
   // Names are matched without regard to case.
   void Set(const std::string& name, const std::string& value);
 

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
@@ -20,33 +17,6 @@ namespace rolvex {
 namespace {
 
 using nlohmann::json;
-
-// A folder of its own below the system's temporary folder, for one test.
-class TempFolder {
- public:
-  TempFolder() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("rolvex-report-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const {
-    return (path_ / name).string();
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(RunReportTest, EntriesKeepWhatHappenedToThem) {
   RunReport report;
@@ -102,6 +72,7 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   RunReport report;
   report.SetLogPath("C:\\QueltServicePack.log");
   report.NoteRestartRequired();
+  report.AddWarning("C:\\$Tool$ still holds a placeholder");
   report.BeginPass("Standard");
   report.BeginEntry();
   report.SetPlaces("C:\\SP\\Standard\\gr\xFC\xDF.txt", "C:\\gr\xFC\xDF.txt");
@@ -116,97 +87,102 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   report.AddIniValue({"S", "K", std::nullopt, "\xC3\xA4"});  // already UTF-8
   report.EndEntry();
 
-  const json out = json::parse(
-      RunReportJson(report, {.exit_status = 3010,
-                             .service_pack_folder = "C:\\ServicePacks",
-                             .service_pack_version = "7.1",
-                             .started = 0,
-                             .ended = -1,
-                             .preview = true,
-                             .interrupted_by = ""}));
-  EXPECT_EQ(out["format"], 1);
+  RunReportEnd end;
+  end.exit_status = 3010;
+  end.service_pack_folder = "C:\\ServicePacks";
+  end.service_pack_version = "7.1";
+  end.ended = -1;
+  end.preview = true;
+  end.facts = {"PC-7", "1.0.0", "x86"};
+  const std::string text = RunReportJson(report, end);
+  // One line.
+  EXPECT_EQ(text.find('\n'), text.size() - 1);
+  const json out = json::parse(text);
+  EXPECT_EQ(out["format"], 2);
+  EXPECT_EQ(out["state"], "ended");
   EXPECT_EQ(out["preview"], true);
   EXPECT_EQ(out["exit_status"], 3010);
   EXPECT_EQ(out["restart_required"], true);
+  EXPECT_EQ(out["host"], "PC-7");
+  EXPECT_EQ(out["installer"], json({{"version", "1.0.0"}, {"build", "x86"}}));
   EXPECT_EQ(out["service_pack"],
             json({{"folder", "C:\\ServicePacks"}, {"version", "7.1"}}));
   EXPECT_EQ(out["started"], "1970-01-01T00:00:00Z");
   EXPECT_EQ(out["ended"], "1969-12-31T23:59:59Z");
   EXPECT_EQ(out["log"], "C:\\QueltServicePack.log");
+  EXPECT_EQ(out["warnings"].size(), 1u);
   EXPECT_EQ(out["counts"]["Standard"],
-            json::parse(R"({"entries":1,"ok":0,"failed":0,"ignored":1,)"
-                        R"("aborted":0,"actions":{"replaced":1}})"));
+            json::parse(R"({"entries":1,"changed":0,"unchanged":1,"ok":0,)"
+                        R"("failed":0,"ignored":1,"aborted":0,)"
+                        R"("actions":{"replaced":1}})"));
   EXPECT_EQ(out["counts"]["Register"]["entries"], 0);
-  EXPECT_EQ(out["counts"]["total"]["entries"], 2);
+  EXPECT_EQ(out["counts"]["total"]["changed"], 1);
 
   const json& file = out["entries"][0];
   EXPECT_EQ(file["pass"], "Standard");
-  // Latin-1 bytes arrive as their characters.
-  EXPECT_EQ(file["target"], "C:\\gr\xC3\xBC\xC3\x9F.txt");
   EXPECT_EQ(file["action"], "replaced");
+  EXPECT_EQ(file["changed"], false);
   EXPECT_EQ(file["outcome"], "ignored");
   EXPECT_EQ(file["source_time"], "2000-02-29T00:00:00Z");
   EXPECT_FALSE(file.contains("target_time"));
-  EXPECT_EQ(file["error"], json({{"number", 70},
-                                 {"description", "Permission denied"},
-                                 {"source", "Rolvex"}}));
+  EXPECT_EQ(file["error"]["number"], 70);
   EXPECT_EQ(file["retries"], 1);
   const json& ini = out["entries"][1];
   EXPECT_EQ(ini["action"], "merged");
-  EXPECT_EQ(ini["section"], "S");
+  EXPECT_EQ(ini["changed"], true);
   EXPECT_EQ(ini["old_value"], nullptr);
   EXPECT_EQ(ini["value"], "\xC3\xA4");
+  EXPECT_EQ(ini["written"], true);
   EXPECT_FALSE(ini.contains("error"));
+
+  // While the run goes on: no exit status, no end.
+  end.running = true;
+  const json running = json::parse(RunReportJson(report, end));
+  EXPECT_EQ(running["state"], "running");
+  EXPECT_EQ(running["exit_status"], nullptr);
+  EXPECT_EQ(running["ended"], nullptr);
 }
 
-TEST(RunReportTest, AFileIsReplacedWholeOrNotAtAll) {
-  TempFolder folder;
-  const std::string path = folder.File("report.json");
-  EXPECT_EQ(WriteFileAtomically(path, "first"), "");
-  EXPECT_EQ(WriteFileAtomically(path, "second"), "");
-  EXPECT_EQ(Read(path), "second");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
-
-  const std::string nowhere = folder.File("missing") + "/report.json";
-  EXPECT_NE(WriteFileAtomically(nowhere, "x"), "");
-  EXPECT_FALSE(std::filesystem::exists(folder.File("missing")));
-}
-
-TEST(RunReportTest, EndingTheProgramWritesTheReportOnceThenEnds) {
-  TempFolder folder;
+TEST(RunReportTest, TheReportSaysARunBeganAndIsWrittenOnceAtItsEnd) {
   RunReport report;
   MemoryProfileStore profiles;
   profiles.Set("C:\\ServicePacks\\Rolvex.ini", "ServicePack", "Version", "9");
   RecordingWindow inner;
   std::ostringstream errors;
-  const std::string path = folder.File("report.json");
-  ReportAtEnd at_end(path, profiles, inner, errors);
+  std::vector<std::string> written;
+  const WholeFileWriter keep = [&](const std::string& path,
+                                   const std::string& text) {
+    written.push_back(path + " " + text);
+    return std::string();
+  };
+  ReportAtEnd at_end("C:\\r.json", {"PC", "1", "linux"}, profiles, inner, keep,
+                     errors);
   at_end.Attach(report);
   ReportingWindow window(inner, at_end);
 
+  at_end.WriteRunning();
   EXPECT_EQ(window.ProgramDirectory(), "C:\\ServicePacks");
-  try {
-    window.EndProgram(kExitAborted);
-    FAIL() << "EndProgram returned";
-  } catch (const ProgramEnded& ended) {
-    EXPECT_EQ(ended.exit_status, kExitAborted);
-  }
-  at_end.Write(kExitCompleted);
-  const json out = json::parse(Read(path));
-  EXPECT_EQ(out["exit_status"], kExitAborted);
-  EXPECT_EQ(out["preview"], false);
-  EXPECT_EQ(out["service_pack"]["version"], "9");
-  EXPECT_EQ(out["log"], nullptr);  // ended before start-up found the log
-  EXPECT_EQ(errors.str(), "");
+  EXPECT_THROW(window.EndProgram(kExitAborted), ProgramEnded);
+  EXPECT_EQ(inner.ended_with, kExitAborted);
+  at_end.Write(kExitCompleted);  // later ends write nothing
+  ASSERT_EQ(written.size(), 2u);
+  const json running = json::parse(written[0].substr(written[0].find(' ')));
+  EXPECT_EQ(running["state"], "running");
+  EXPECT_EQ(running["service_pack"]["version"], "9");
+  const json ended = json::parse(written[1].substr(written[1].find(' ')));
+  EXPECT_EQ(ended["state"], "ended");
+  EXPECT_EQ(ended["exit_status"], kExitAborted);
+  EXPECT_EQ(ended["log"], nullptr);  // ended before start-up found the log
 
   // A report that cannot be written is one line, and the end is the same.
-  ReportAtEnd failing(folder.File("missing") + "/r.json", profiles, inner,
-                      errors);
+  ReportAtEnd failing(
+      "C:\\r.json", {}, profiles, inner,
+      [](const std::string&, const std::string&) { return "disk full"; },
+      errors);
   ReportingWindow failing_window(inner, failing);
   EXPECT_THROW(failing_window.EndProgram(kExitLatchSet), ProgramEnded);
   EXPECT_EQ(inner.ended_with, kExitLatchSet);
-  const std::string told = errors.str();
-  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1);
+  EXPECT_EQ(errors.str(), "rolvex: report not written: disk full\n");
 }
 
 }  // namespace

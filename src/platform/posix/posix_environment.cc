@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -27,6 +28,12 @@ std::string PosixEnvironment::Get(const std::string& name) {
     }
   }
   return "";
+}
+
+std::string PosixEnvironment::ComputerName() {
+  char name[256] = "";
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
 }
 
 }  // namespace rolvex

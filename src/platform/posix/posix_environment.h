@@ -15,6 +15,7 @@ namespace rolvex {
 class PosixEnvironment : public Environment {
  public:
   std::string Get(const std::string& name) override;
+  std::string ComputerName() override;
 };
 
 }  // namespace rolvex

@@ -21,4 +21,11 @@ std::string Win32Environment::Get(const std::string& name) {
   return "";
 }
 
+std::string Win32Environment::ComputerName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+  DWORD size = sizeof name;
+  if (!GetComputerNameA(name, &size)) return "";
+  return std::string(name, size);
+}
+
 }  // namespace rolvex

@@ -13,6 +13,7 @@ namespace rolvex {
 class Win32Environment : public Environment {
  public:
   std::string Get(const std::string& name) override;
+  std::string ComputerName() override;
 };
 
 }  // namespace rolvex

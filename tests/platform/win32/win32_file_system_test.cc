@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/run_error.h"
+#include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_copy.h"
@@ -142,6 +143,18 @@ TEST_F(Win32FileSystemTest, TheSweepTakesOnlyTemporariesOfMakersGone) {
   EXPECT_EQ(dir_.Read(mine), "in use");
   EXPECT_EQ(dir_.Read("~rolvex-restart-1-0000000000000001-1.tmp"), "staged");
   EXPECT_EQ(dir_.Read("~rolvex-notes.tmp"), "someone else's");
+}
+
+// A report written whole: the old or the new file, and no temporary stays.
+TEST_F(Win32FileSystemTest, AFileIsWrittenWholeAndLeavesNoTemporary) {
+  EXPECT_EQ(WriteWholeFile(dir_ / "report.json", "first"), "");
+  EXPECT_EQ(WriteWholeFile(dir_ / "report.json", "second"), "");
+  EXPECT_EQ(dir_.Read("report.json"), "second");
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((dir_ / "*.tmp").c_str(), &data);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  EXPECT_NE(WriteWholeFile(dir_ / "missing\\r.json", "x"), "");
 }
 
 TEST(Win32ErrorsTest, SystemErrorsMapOntoOperatorNumbers) {
