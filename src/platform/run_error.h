@@ -9,8 +9,10 @@
 #ifndef ROLVEX_PLATFORM_RUN_ERROR_H_
 #define ROLVEX_PLATFORM_RUN_ERROR_H_
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace rolvex {
 
@@ -30,19 +32,31 @@ enum ErrorNumber : int {
   kErrPathFileAccess = 75,     // Path/File access error
   kErrPathNotFound = 76,       // Path not found
   kErrObjectCreate = 429,      // ActiveX component can't create object
-  kErrCantRun = 453,           // Can't find DLL entry point (function not reachable)
+  kErrCantRun = 453,  // Can't find DLL entry point (function not reachable)
 };
 
 // The description an operator knows for a number ("File not found" for 53).
 // Unknown numbers give "Application-defined or object-defined error".
 const char* StandardDescription(int number);
 
+// The system's own account of a failed call: its code (GetLastError,
+// errno) and text (FormatMessageA, strerror).
+struct SystemError {
+  int code = 0;
+  std::string text;
+};
+
+// A process that holds a file in use.
+struct FileHolder {
+  long pid = 0;
+  std::string name;  // the program's name ("" when unknown)
+};
+
 class RunError : public std::runtime_error {
  public:
   // Source defaults to the program's name, as a run-time error of the
   // program's own statements carries it.
-  RunError(int number, std::string description,
-           std::string source = "Rolvex");
+  RunError(int number, std::string description, std::string source = "Rolvex");
   // An error with the standard description of its number.
   static RunError Of(int number, const std::string& source = "Rolvex");
 
@@ -50,10 +64,26 @@ class RunError : public std::runtime_error {
   const std::string& description() const { return description_; }
   const std::string& source() const { return source_; }
 
+  // What the run report adds to the error; the log line and the message box
+  // word only number, description and source.
+  const std::optional<SystemError>& system() const { return system_; }
+  RunError& WithSystem(SystemError system) {
+    system_ = std::move(system);
+    return *this;
+  }
+  // For a file in use: who holds it, when that could be found out.
+  const std::vector<FileHolder>& held_by() const { return held_by_; }
+  RunError& HeldBy(std::vector<FileHolder> holders) {
+    held_by_ = std::move(holders);
+    return *this;
+  }
+
  private:
   int number_;
   std::string description_;
   std::string source_;
+  std::optional<SystemError> system_;
+  std::vector<FileHolder> held_by_;
 };
 
 }  // namespace rolvex

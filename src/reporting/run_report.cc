@@ -130,8 +130,9 @@ void RunReport::FailEntry(ReportEntry& entry, const RunError& failure,
                           ReportOutcome outcome) {
   ++failures_;
   if (!entry.error) {
-    entry.error =
-        ReportError{failure.number(), failure.description(), failure.source()};
+    entry.error = ReportError{failure.number(), failure.description(),
+                              failure.source(), failure.system()};
+    entry.held_by = failure.held_by();
   }
   if (outcome > entry.outcome) entry.outcome = outcome;
 }

@@ -44,6 +44,7 @@ struct ReportError {
   int number = 0;
   std::string description;
   std::string source;
+  std::optional<SystemError> system;
 };
 
 // One command line a component's entry ran, and how it went.
@@ -80,6 +81,8 @@ struct ReportEntry {
   ReportOutcome outcome = ReportOutcome::kOk;
   // The entry's first failure; later ones only raise the outcome.
   std::optional<ReportError> error;
+  // Who held the file when the entry's first failure was a file in use.
+  std::vector<FileHolder> held_by;
   // How often the operator answered Retry.
   int retries = 0;
   // A box of this entry was answered by the program: nobody could answer.

@@ -105,9 +105,21 @@ ordered_json EntryJson(const ReportEntry& entry) {
     out["written"] = entry.ini->written;
   }
   if (entry.error) {
-    out["error"] = {{"number", entry.error->number},
-                    {"description", Utf8(entry.error->description)},
-                    {"source", Utf8(entry.error->source)}};
+    ordered_json error = {{"number", entry.error->number},
+                          {"description", Utf8(entry.error->description)},
+                          {"source", Utf8(entry.error->source)}};
+    if (entry.error->system) {
+      error["system"] = {{"code", entry.error->system->code},
+                         {"text", Utf8(entry.error->system->text)}};
+    }
+    out["error"] = error;
+  }
+  if (!entry.held_by.empty()) {
+    ordered_json holders = ordered_json::array();
+    for (const FileHolder& holder : entry.held_by) {
+      holders.push_back({{"pid", holder.pid}, {"name", Utf8(holder.name)}});
+    }
+    out["held_by"] = holders;
   }
   if (entry.retries > 0) out["retries"] = entry.retries;
   if (entry.answered_automatically) out["answered"] = "automatically";

@@ -82,6 +82,9 @@ drv_run() {
 
 # A background process opens the file, takes an exclusive flock and sleeps
 # until drv_unlock_all ends it.
+# The program name a run report gives the holder of a locked file.
+E2E_LOCK_HOLDER=sleep
+
 drv_lock_file() {
   local ready=$E2E_TMP/lock-ready.$$.$RANDOM
   (exec 9<"$1" && flock -x 9 && : >"$ready" && exec sleep 100000) &

@@ -270,6 +270,8 @@ drv_end_session() {
 }
 
 # holdopen.exe holds the file; the ready file says when it does.
+E2E_LOCK_HOLDER=holdopen.exe
+
 drv_lock_file() {
   local ready=$E2E_TMP/lock-ready.$$.$RANDOM
   (cd / && exec wine "$ROLVEX_WINE_TOOLS/holdopen.exe" "$(e2e_wine_path "$1")" \

@@ -30,6 +30,7 @@ set_attr "$DRIVE_C/ReadOnly.ini" 1
 crlf "[General]" "AllDataEqual=True" >"$DRIVE_C/ServicePack.ini"
 
 drv_install_program
+e2e_report_on
 drv_lock_file "$DRIVE_C/Data/locked.txt"
 E2E_ANSWERS="i i ok"
 drv_run 2
@@ -63,5 +64,12 @@ for f in "$DRIVE_C/Data/locked.txt" "$DRIVE_C/Hidden.ini" \
 done
 # Nothing was aborted.
 assert_ini_absent "$DRIVE_C/ServicePack.ini" General CancelSP
+
+# The report names who held the file, and calls the refused ini write failed.
+assert_report '.entries[] | select(.target == "C:\\Data\\locked.txt")
+  | [.outcome, .error.number, (.held_by[] | .name)] | join(" ")' \
+  "ignored 70 $E2E_LOCK_HOLDER"
+assert_report '[.entries[] | select(.target == "C:\\ReadOnly.ini")
+  | .outcome, .written] | unique | join(" ")' "false failed"
 
 e2e_finish

@@ -78,7 +78,9 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   report.SetPlaces("C:\\SP\\Standard\\gr\xFC\xDF.txt", "C:\\gr\xFC\xDF.txt");
   report.SetAction(ReportAction::kReplaced);
   report.SetTimes(951782400, std::nullopt);
-  report.Fail(RunError(70, "Permission denied", "Rolvex"),
+  report.Fail(RunError(70, "Permission denied", "Rolvex")
+                  .WithSystem({32, "The process cannot access the file"})
+                  .HeldBy({{4711, "Quelt.exe"}}),
               ReportOutcome::kIgnored);
   report.NoteRetry();
   report.BeginPass("Ini");
@@ -126,6 +128,9 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   EXPECT_EQ(file["source_time"], "2000-02-29T00:00:00Z");
   EXPECT_FALSE(file.contains("target_time"));
   EXPECT_EQ(file["error"]["number"], 70);
+  EXPECT_EQ(file["error"]["system"]["code"], 32);
+  EXPECT_EQ(file["held_by"],
+            json::parse(R"([{"pid":4711,"name":"Quelt.exe"}])"));
   EXPECT_EQ(file["retries"], 1);
   const json& ini = out["entries"][1];
   EXPECT_EQ(ini["action"], "merged");

@@ -7,7 +7,9 @@
 
 namespace rolvex {
 
-RunError ErrnoError(int err, int not_found) {
+namespace {
+
+RunError NumberFor(int err, int not_found) {
   switch (err) {
     case ENOENT:
       return RunError::Of(not_found);
@@ -41,6 +43,14 @@ RunError ErrnoError(int err, int not_found) {
           kErrPathFileAccess,
           std::string("Path/File access error (") + strerror(err) + ")");
   }
+}
+
+}  // namespace
+
+RunError ErrnoError(int err, int not_found) {
+  RunError error = NumberFor(err, not_found);
+  error.WithSystem({err, strerror(err)});
+  return error;
 }
 
 }  // namespace rolvex

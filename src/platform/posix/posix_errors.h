@@ -17,6 +17,7 @@ namespace rolvex {
 //   EMFILE ENFILE                   -> 67 Too many files
 //   EIO                             -> 57 Device I/O error
 //   anything else                   -> 75, with the system's text added
+// The errno value and its text are the error's system().
 RunError ErrnoError(int err, int not_found);
 
 }  // namespace rolvex

@@ -5,6 +5,9 @@
 #define ROLVEX_PLATFORM_POSIX_POSIX_FILE_LOCK_H_
 
 #include <string>
+#include <vector>
+
+#include "platform/run_error.h"
 
 namespace rolvex {
 
@@ -18,6 +21,14 @@ namespace rolvex {
 // not seen, and closing our descriptor drops it (a POSIX rule); the
 // installer never locks the files it installs, so only others' locks matter.
 bool IsLockedByAnotherProcess(const std::string& host_path);
+
+// The processes that hold locks on the file `host_path`, each once, with
+// its name from /proc/PID/comm: the owners of record locks /proc/locks
+// lists for its device and inode, and for flock() and open file
+// description locks the processes whose descriptor of the file carries
+// the lock (/proc/PID/fdinfo). Processes this user may not look into are
+// missed; empty when nothing is known.
+std::vector<FileHolder> LockHolders(const std::string& host_path);
 
 }  // namespace rolvex
 

@@ -136,8 +136,9 @@ void PosixFileSystem::FileCopy(const std::string& source,
     bool read_only =
         (AttributesOf(host_target, target_st) & kAttrReadOnly) != 0;
     bool hidden = (ReadDosAttrib(host_target) & kAttrHidden) != 0;
-    if (read_only || hidden || IsLockedByAnotherProcess(host_target)) {
-      throw RunError::Of(kErrPermissionDenied);
+    if (read_only || hidden) throw RunError::Of(kErrPermissionDenied);
+    if (IsLockedByAnotherProcess(host_target)) {
+      throw RunError::Of(kErrPermissionDenied).HeldBy(LockHolders(host_target));
     }
   }
   ReplaceByCopy(host_source, host_target, replaces, pending_, tick_);
@@ -178,9 +179,11 @@ void PosixFileSystem::Kill(const std::string& path) {
   if (resolves) {
     // Kill deletes files; a folder is no file of that name.
     if (S_ISDIR(followed.st_mode)) throw RunError::Of(kErrFileNotFound);
-    if ((AttributesOf(host, followed) & kAttrReadOnly) != 0 ||
-        IsLockedByAnotherProcess(host)) {
+    if ((AttributesOf(host, followed) & kAttrReadOnly) != 0) {
       throw RunError::Of(kErrPermissionDenied);
+    }
+    if (IsLockedByAnotherProcess(host)) {
+      throw RunError::Of(kErrPermissionDenied).HeldBy(LockHolders(host));
     }
   }
   if (unlink(host.c_str()) != 0) throw ErrnoError(errno, kErrFileNotFound);

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_errors.h"
 
+#include <string>
+
 #include "platform/win32/win32_api.h"
 
 namespace rolvex {
@@ -42,7 +44,17 @@ int ErrorNumberOfWin32(std::uint32_t win32_error) {
 }
 
 RunError RunErrorOfWin32(std::uint32_t win32_error) {
-  return RunError::Of(ErrorNumberOfWin32(win32_error));
+  RunError error = RunError::Of(ErrorNumberOfWin32(win32_error));
+  char text[256] = "";
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, win32_error, 0, text, sizeof text, nullptr);
+  std::string system = text;
+  while (!system.empty() && (system.back() == '\n' || system.back() == '\r' ||
+                             system.back() == ' ')) {
+    system.pop_back();
+  }
+  error.WithSystem({static_cast<int>(win32_error), system});
+  return error;
 }
 
 void ThrowLastError() { throw RunErrorOfWin32(GetLastError()); }

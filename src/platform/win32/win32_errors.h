@@ -15,7 +15,8 @@ namespace rolvex {
 // end of file 62; any other failure of a file operation is 75.
 int ErrorNumberOfWin32(std::uint32_t win32_error);
 
-// A RunError with that number and its standard description.
+// A RunError with that number and its standard description; the code and
+// the system's text (FormatMessageA) are its system().
 RunError RunErrorOfWin32(std::uint32_t win32_error);
 
 // The same for GetLastError() of the failed call just made.

@@ -12,6 +12,7 @@
 #include <aclapi.h>
 
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/win32_file_holders.h"
 
 namespace rolvex {
 namespace {
@@ -201,7 +202,7 @@ void PutInPlace(const std::string& temporary, const std::string& target,
   // A file in use, or one that may not be replaced, is refused as CopyFile
   // refuses it (70); a file that came into being meanwhile is a name in
   // the way (75).
-  throw RunErrorOfWin32(error);
+  throw RunErrorOfWin32For(error, target);
 }
 
 bool ReadHex(const std::string& text, std::size_t& at, char end,

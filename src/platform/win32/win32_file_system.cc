@@ -9,6 +9,7 @@
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_copy.h"
+#include "platform/win32/win32_file_holders.h"
 
 namespace rolvex {
 namespace {
@@ -150,7 +151,11 @@ void Win32FileSystem::Kill(const std::string& path) {
   if (attributes & FILE_ATTRIBUTE_READONLY) {
     throw RunError::Of(kErrPermissionDenied);
   }
-  if (!DeleteFileA(path.c_str())) ThrowMissingAs53(GetLastError());
+  if (!DeleteFileA(path.c_str())) {
+    const DWORD error = GetLastError();
+    if (IsMissing(error)) throw RunError::Of(kErrFileNotFound);
+    throw RunErrorOfWin32For(error, path);
+  }
 }
 
 void Win32FileSystem::MkDir(const std::string& path) {
