@@ -5,6 +5,7 @@
 #define ROLVEX_PLATFORM_PLATFORM_PARTS_H_
 
 #include "platform/clock.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/process_runner.h"
@@ -22,6 +23,8 @@ struct PlatformParts {
   RestartScheduler& restarts;
   Window& window;
   Clock& clock;
+  // How the PC's 8-bit text reads.
+  const CodePage& code_page;
 };
 
 }  // namespace rolvex

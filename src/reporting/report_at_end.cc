@@ -17,10 +17,12 @@ std::int64_t SecondsNow() {
 }
 
 ReportAtEnd::ReportAtEnd(std::string path, RunFacts facts,
-                         ProfileStore& profiles, Window& window,
-                         WholeFileWriter write, std::ostream& errors)
+                         const CodePage& code_page, ProfileStore& profiles,
+                         Window& window, WholeFileWriter write,
+                         std::ostream& errors)
     : path_(std::move(path)),
       facts_(std::move(facts)),
+      code_page_(code_page),
       profiles_(profiles),
       window_(window),
       write_(std::move(write)),
@@ -55,8 +57,8 @@ void ReportAtEnd::Put(RunReportEnd& end) {
                             end.service_pack_folder + "\\Rolvex.ini");
     end.started = started_;
     static const RunReport kNothing;
-    const std::string problem =
-        write_(path_, RunReportJson(report_ ? *report_ : kNothing, end));
+    const std::string problem = write_(
+        path_, RunReportJson(report_ ? *report_ : kNothing, end, code_page_));
     if (!problem.empty()) {
       errors_ << "rolvex: report not written: " << problem << std::endl;
     }

@@ -28,9 +28,10 @@ class ReportAtEnd {
   // whole by `write` (platform/whole_file.h). The service pack's folder is
   // the window's ProgramDirectory and its version the "Version" of section
   // "ServicePack" in its Rolvex.ini, both read when the report is written.
-  // The run counts as started now.
-  ReportAtEnd(std::string path, RunFacts facts, ProfileStore& profiles,
-              Window& window, WholeFileWriter write, std::ostream& errors);
+  // The run counts as started now; the PC's text reads by `code_page`.
+  ReportAtEnd(std::string path, RunFacts facts, const CodePage& code_page,
+              ProfileStore& profiles, Window& window, WholeFileWriter write,
+              std::ostream& errors);
   // The record the report is written from: the installer's, once it is
   // made. Until then the report has no entries.
   void Attach(const RunReport& report) { report_ = &report; }
@@ -48,6 +49,7 @@ class ReportAtEnd {
 
   std::string path_;
   RunFacts facts_;
+  const CodePage& code_page_;
   const RunReport* report_ = nullptr;
   ProfileStore& profiles_;
   Window& window_;

@@ -13,10 +13,14 @@ namespace rolvex {
 
 struct ReportingState : SettingsState {
   explicit ReportingState(const PlatformParts& parts)
-      : SettingsState(parts), files(parts.files), window(parts.window) {}
+      : SettingsState(parts),
+        files(parts.files),
+        window(parts.window),
+        code_page(parts.code_page) {}
 
   FileSystem& files;
   Window& window;
+  const CodePage& code_page;
 
   // Empty until start-up has resolved "$ServicePack_Log$".
   std::string log_file_path;

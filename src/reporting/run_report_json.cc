@@ -13,59 +13,8 @@ const ReportOutcome kOutcomes[] = {ReportOutcome::kOk, ReportOutcome::kFailed,
                                    ReportOutcome::kIgnored,
                                    ReportOutcome::kAborted};
 
-bool IsUtf8(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    int follow = 0;
-    if (lead < 0x80) {
-      follow = 0;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      follow = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      follow = 2;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      follow = 3;
-    } else {
-      return false;
-    }
-    if (i + follow >= text.size() && follow > 0) return false;
-    for (int k = 1; k <= follow; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-        return false;
-      }
-    }
-    // Overlong three- and four-byte forms, surrogates, beyond U+10FFFF.
-    if (follow >= 2) {
-      const unsigned char second = static_cast<unsigned char>(text[i + 1]);
-      if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-          (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) {
-        return false;
-      }
-    }
-    i += follow + 1;
-  }
-  return true;
-}
-
-std::string Utf8(const std::string& text) {
-  if (IsUtf8(text)) return text;
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (byte >> 6));
-      out += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return out;
-}
-
-ordered_json TextOrNull(const std::string& text) {
-  return text.empty() ? ordered_json(nullptr) : ordered_json(Utf8(text));
+ordered_json TextOrNull(const CodePage& cp, const std::string& text) {
+  return text.empty() ? ordered_json(nullptr) : ordered_json(cp.ToUtf8(text));
 }
 
 ordered_json ActionOrNull(ReportAction action) {
@@ -73,11 +22,11 @@ ordered_json ActionOrNull(ReportAction action) {
                                        : ordered_json(ActionName(action));
 }
 
-ordered_json EntryJson(const ReportEntry& entry) {
+ordered_json EntryJson(const CodePage& cp, const ReportEntry& entry) {
   ordered_json out;
   out["pass"] = entry.pass;
-  out["source"] = TextOrNull(entry.source);
-  out["target"] = TextOrNull(entry.target);
+  out["source"] = TextOrNull(cp, entry.source);
+  out["target"] = TextOrNull(cp, entry.target);
   out["action"] = ActionOrNull(entry.action);
   out["changed"] = entry.changed;
   out["outcome"] = OutcomeName(entry.outcome);
@@ -86,7 +35,7 @@ ordered_json EntryJson(const ReportEntry& entry) {
     ordered_json commands = ordered_json::array();
     for (const ReportCommand& command : entry.commands) {
       commands.push_back(
-          {{"line", Utf8(command.line)},
+          {{"line", cp.ToUtf8(command.line)},
            {"started", command.started},
            {"exit_code", command.exit_code ? ordered_json(*command.exit_code)
                                            : ordered_json(nullptr)}});
@@ -96,28 +45,29 @@ ordered_json EntryJson(const ReportEntry& entry) {
   if (entry.source_time) out["source_time"] = IsoUtc(*entry.source_time);
   if (entry.target_time) out["target_time"] = IsoUtc(*entry.target_time);
   if (entry.ini) {
-    out["section"] = Utf8(entry.ini->section);
-    out["key"] = Utf8(entry.ini->key);
+    out["section"] = cp.ToUtf8(entry.ini->section);
+    out["key"] = cp.ToUtf8(entry.ini->key);
     out["old_value"] = entry.ini->old_value
-                           ? ordered_json(Utf8(*entry.ini->old_value))
+                           ? ordered_json(cp.ToUtf8(*entry.ini->old_value))
                            : ordered_json(nullptr);
-    out["value"] = Utf8(entry.ini->value);
+    out["value"] = cp.ToUtf8(entry.ini->value);
     out["written"] = entry.ini->written;
   }
   if (entry.error) {
     ordered_json error = {{"number", entry.error->number},
-                          {"description", Utf8(entry.error->description)},
-                          {"source", Utf8(entry.error->source)}};
+                          {"description", cp.ToUtf8(entry.error->description)},
+                          {"source", cp.ToUtf8(entry.error->source)}};
     if (entry.error->system) {
       error["system"] = {{"code", entry.error->system->code},
-                         {"text", Utf8(entry.error->system->text)}};
+                         {"text", cp.ToUtf8(entry.error->system->text)}};
     }
     out["error"] = error;
   }
   if (!entry.held_by.empty()) {
     ordered_json holders = ordered_json::array();
     for (const FileHolder& holder : entry.held_by) {
-      holders.push_back({{"pid", holder.pid}, {"name", Utf8(holder.name)}});
+      holders.push_back(
+          {{"pid", holder.pid}, {"name", cp.ToUtf8(holder.name)}});
     }
     out["held_by"] = holders;
   }
@@ -204,7 +154,8 @@ std::string IsoUtc(std::int64_t time) {
   return text;
 }
 
-std::string RunReportJson(const RunReport& report, const RunReportEnd& end) {
+std::string RunReportJson(const RunReport& report, const RunReportEnd& end,
+                          const CodePage& cp) {
   ordered_json out;
   out["format"] = kReportFormat;
   out["state"] = end.running ? "running" : "ended";
@@ -213,29 +164,31 @@ std::string RunReportJson(const RunReport& report, const RunReportEnd& end) {
       end.running ? ordered_json(nullptr) : ordered_json(end.exit_status);
   if (!end.interrupted_by.empty()) out["interrupted_by"] = end.interrupted_by;
   out["restart_required"] = report.restart_required();
-  out["host"] = Utf8(end.facts.host);
+  out["host"] = cp.ToUtf8(end.facts.host);
   out["installer"] = {{"version", end.facts.installer_version},
                       {"build", end.facts.build}};
-  out["service_pack"] = {{"folder", Utf8(end.service_pack_folder)},
-                         {"version", Utf8(end.service_pack_version)}};
+  out["service_pack"] = {{"folder", cp.ToUtf8(end.service_pack_folder)},
+                         {"version", cp.ToUtf8(end.service_pack_version)}};
   out["started"] = IsoUtc(end.started);
   out["ended"] =
       end.running ? ordered_json(nullptr) : ordered_json(IsoUtc(end.ended));
-  out["log"] = TextOrNull(report.log_path());
+  out["log"] = TextOrNull(cp, report.log_path());
   ordered_json warnings = ordered_json::array();
   for (const std::string& warning : report.warnings()) {
-    warnings.push_back(Utf8(warning));
+    warnings.push_back(cp.ToUtf8(warning));
   }
   out["warnings"] = warnings;
   out["counts"] = CountsJson(report);
   ordered_json entries = ordered_json::array();
   for (const ReportEntry& entry : report.entries()) {
-    entries.push_back(EntryJson(entry));
+    entries.push_back(EntryJson(cp, entry));
   }
   out["entries"] = entries;
   // One line: a report of thousands of entries stays a few hundred
   // kilobytes, within what every JSON reader takes in one piece.
-  return out.dump() + "\n";
+  // A code page that let an invalid sequence through still gives JSON.
+  return out.dump(-1, ' ', false, ordered_json::error_handler_t::replace) +
+         "\n";
 }
 
 }  // namespace rolvex

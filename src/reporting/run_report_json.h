@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/code_page.h"
 #include "reporting/run_report.h"
 
 namespace rolvex {
@@ -40,10 +41,11 @@ struct RunReportEnd {
   RunFacts facts;
 };
 
-// The report as UTF-8 JSON text on one line, ending in a line feed. Text that
-// is not valid UTF-8 is taken as Latin-1 (the installer's texts are bytes in
-// the system's 8-bit code page). Never throws but for memory.
-std::string RunReportJson(const RunReport& report, const RunReportEnd& end);
+// The report as UTF-8 JSON text on one line, ending in a line feed. The
+// installer's texts are bytes in the PC's code page, decoded by
+// `code_page`. Never throws but for memory.
+std::string RunReportJson(const RunReport& report, const RunReportEnd& end,
+                          const CodePage& code_page);
 
 // Writes `text` whole to the file `path`, so that a reader sees the old
 // file or the new one (platform/whole_file.h); "" on success, else what

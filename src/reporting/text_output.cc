@@ -1,6 +1,9 @@
 #include "reporting/text_output.h"
 
 #include <cstddef>
+#include <vector>
+
+#include "platform/rules/shown_text.h"
 
 namespace rolvex {
 namespace {
@@ -21,25 +24,28 @@ constexpr char kEllipsis[] = "...";
 // one by one, which takes about as many rounds as the dots are
 // characters wide. The line shown is the same as with dropping characters
 // from the very end.
-std::string FitToLabel(Window& window, const std::string& text) {
+std::string FitToLabel(Window& window, const CodePage& code_page,
+                       const std::string& text) {
   const float label_width = window.control(ControlId::kFrageLabel).Width();
   auto wider = [&](const std::string& candidate) {
     return window.TextWidth(candidate) > label_width;
   };
   if (!wider(text)) return text;
 
-  std::size_t low = 0, high = text.size();  // text itself is wider
+  // Cut only where a character begins: half a character is no text.
+  const std::vector<std::size_t> bounds = CharacterBounds(code_page, text);
+  std::size_t low = 0, high = bounds.size() - 1;  // text itself is wider
   while (low < high) {
     const std::size_t middle = low + (high - low) / 2;
-    if (wider(text.substr(0, middle))) {
+    if (wider(text.substr(0, bounds[middle]))) {
       high = middle;
     } else {
       low = middle + 1;
     }
   }
   // Ends at the latest with the empty beginning.
-  for (std::size_t length = low; length-- > 1;) {
-    std::string candidate = text.substr(0, length) + kEllipsis;
+  for (std::size_t count = low; count-- > 1;) {
+    std::string candidate = text.substr(0, bounds[count]) + kEllipsis;
     if (!wider(candidate)) return candidate;
   }
   return kEllipsis;
@@ -55,7 +61,7 @@ void TextAusgabe(ReportingState& state, const std::string& text, bool log_only,
 
   auto& lines = state.status_lines;
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) lines[i] = lines[i + 1];
-  lines.back() = FitToLabel(state.window, text);
+  lines.back() = FitToLabel(state.window, state.code_page, text);
 
   std::string caption = lines.front();
   for (std::size_t i = 1; i < lines.size(); ++i) {

@@ -43,6 +43,7 @@
 #include "platform/console/console_window.h"
 #include "platform/exit_status.h"
 #include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_code_page.h"
 #include "platform/posix/posix_drive_model.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
@@ -140,12 +141,13 @@ struct PosixParts {
   PosixProcessRunner processes;
   PosixRestartScheduler restarts;
   PosixClock clock;
+  const CodePage& code_page = CodePageOfEnvironment("rolvex");
 };
 
 PlatformParts With(PosixParts& parts, Window& window) {
   return PlatformParts{parts.files,     parts.profiles, parts.environment,
                        parts.processes, parts.restarts, window,
-                       parts.clock};
+                       parts.clock,     parts.code_page};
 }
 
 // The run report, kept only when ROLVEX_REPORT names a file; the program's
@@ -154,7 +156,8 @@ struct Reporting {
   Reporting(PosixParts& parts, Window& inner)
       : at_end(Env("ROLVEX_REPORT"),
                {parts.environment.ComputerName(), ROLVEX_VERSION_TEXT, "linux"},
-               parts.profiles, inner, WriteWholeFile, std::cerr),
+               parts.code_page, parts.profiles, inner, WriteWholeFile,
+               std::cerr),
         window(inner, at_end) {}
   // The report says at once that a run has begun.
   void Attach(Installer& installer) {
@@ -186,7 +189,7 @@ void Load(Installer& installer) {
   options.hold_session = HoldSession;
   options.session_ended = SessionEnded;
   ReadScreen(Env("ROLVEX_SCREEN"), options);
-  ConsoleWindow console(std::cin, std::cout, options);
+  ConsoleWindow console(std::cin, std::cout, options, parts.code_page);
   Reporting reporting(parts, console);
   Installer installer(With(parts, reporting.window));
   reporting.Attach(installer);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_code_page.h"
 #include "platform/posix/posix_drive_model.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_probe.h"
@@ -84,15 +85,18 @@ int Preview(const PreviewArguments& arguments, const char* argv0) {
   PosixClock clock;
   PosixFileProbe probe(drives);
   PosixProcessRunner processes(drives);
-  const PreviewOutcome outcome = RunPreview(
-      PreviewSources{files, profiles, environment, clock, probe, processes},
-      program_dir, std::cerr);
-  WritePreview(outcome, clock, std::cout);
+  const CodePage& code_page = CodePageOfEnvironment("rolvex-preview");
+  const PreviewOutcome outcome =
+      RunPreview(PreviewSources{files, profiles, environment, clock, probe,
+                                processes, code_page},
+                 program_dir, std::cerr);
+  WritePreview(outcome, clock, code_page, std::cout);
   if (!arguments.json_file.empty()) {
-    const std::string problem =
-        WriteWholeFile(arguments.json_file,
-                       PreviewJson(outcome, {environment.ComputerName(),
-                                             ROLVEX_VERSION_TEXT, "linux"}));
+    const std::string problem = WriteWholeFile(
+        arguments.json_file,
+        PreviewJson(outcome,
+                    {environment.ComputerName(), ROLVEX_VERSION_TEXT, "linux"},
+                    code_page));
     if (!problem.empty()) {
       std::cerr << "rolvex-preview: report not written: " << problem << '\n';
       return kPreviewNotRun;

@@ -14,6 +14,7 @@
 #include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_command_line.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_probe.h"
@@ -59,15 +60,19 @@ int Preview(const PreviewArguments& arguments) {
   Win32Clock clock;
   Win32FileProbe probe;
   Win32ProcessRunner processes;
-  const PreviewOutcome outcome = RunPreview(
-      PreviewSources{files, profiles, environment, clock, probe, processes},
-      program_dir, std::cerr);
-  WritePreview(outcome, clock, std::cout);
+  const Win32CodePage code_page;
+  const PreviewOutcome outcome =
+      RunPreview(PreviewSources{files, profiles, environment, clock, probe,
+                                processes, code_page},
+                 program_dir, std::cerr);
+  WritePreview(outcome, clock, code_page, std::cout);
   if (!arguments.json_file.empty()) {
     const std::string problem = WriteWholeFile(
         arguments.json_file,
-        PreviewJson(outcome, {environment.ComputerName(), ROLVEX_VERSION_TEXT,
-                              sizeof(void*) == 4 ? "x86" : "x64"}));
+        PreviewJson(outcome,
+                    {environment.ComputerName(), ROLVEX_VERSION_TEXT,
+                     sizeof(void*) == 4 ? "x86" : "x64"},
+                    code_page));
     if (!problem.empty()) {
       std::cerr << "RolvexPreview: report not written: " << problem << '\n';
       return kPreviewNotRun;

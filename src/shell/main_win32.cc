@@ -15,6 +15,7 @@
 #include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_runner.h"
@@ -40,13 +41,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Win32RestartScheduler restarts;
   Win32Clock clock;
   Win32Window window(instance);
+  const Win32CodePage code_page;
   const RunFacts facts{environment.ComputerName(), ROLVEX_VERSION_TEXT,
                        sizeof(void*) == 4 ? "x86" : "x64"};
-  ReportAtEnd at_end(environment.Get("ROLVEX_REPORT"), facts, profiles, window,
-                     WriteWholeFile, std::cerr);
+  ReportAtEnd at_end(environment.Get("ROLVEX_REPORT"), facts, code_page,
+                     profiles, window, WriteWholeFile, std::cerr);
   ReportingWindow reporting_window(window, at_end);
   Installer installer(PlatformParts{files, profiles, environment, processes,
-                                    restarts, reporting_window, clock});
+                                    restarts, reporting_window, clock,
+                                    code_page});
   at_end.Attach(installer.run_report);
   // The report says at once that a run has begun.
   at_end.WriteRunning();

@@ -1,8 +1,10 @@
 #include "shell/preview.h"
 
 #include <exception>
+#include <sstream>
 
 #include "platform/exit_status.h"
+#include "platform/rules/shown_text.h"
 #include "platform/run_error.h"
 #include "reporting/report_at_end.h"
 #include "reporting/run_report_json.h"
@@ -20,9 +22,10 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
   RecordingProcessRunner processes(sources.processes, files);
   RecordingRestartScheduler restarts;
   NoPauseClock clock(sources.clock);
-  PreviewWindow window("2", program_dir);
+  PreviewWindow window("2", program_dir, sources.code_page);
   Installer installer(PlatformParts{files, profiles, sources.environment,
-                                    processes, restarts, window, clock});
+                                    processes, restarts, window, clock,
+                                    sources.code_page});
 
   PreviewOutcome outcome;
   outcome.program_dir = program_dir;
@@ -90,14 +93,17 @@ PreviewArguments ParsePreviewArguments(const std::vector<std::string>& words) {
 }
 
 void WritePreview(const PreviewOutcome& outcome, Clock& clock,
-                  std::ostream& out) {
-  for (const std::string& line : outcome.log_lines) out << line << '\n';
-  out << kPreviewSummaryHeading << '\n';
-  WritePreviewSummary(outcome, clock, out);
+                  const CodePage& code_page, std::ostream& out) {
+  std::ostringstream text;
+  for (const std::string& line : outcome.log_lines) text << line << '\n';
+  text << kPreviewSummaryHeading << '\n';
+  WritePreviewSummary(outcome, clock, text);
+  out << ShownText(code_page, text.str());
   out.flush();
 }
 
-std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts) {
+std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts,
+                        const CodePage& code_page) {
   RunReportEnd end;
   end.facts = facts;
   end.exit_status = outcome.exit_status;
@@ -106,7 +112,7 @@ std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts) {
   end.started = outcome.started;
   end.ended = outcome.ended;
   end.preview = true;
-  return RunReportJson(outcome.report, end);
+  return RunReportJson(outcome.report, end, code_page);
 }
 
 }  // namespace rolvex

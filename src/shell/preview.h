@@ -30,6 +30,7 @@ struct PreviewSources {
   FileProbe& probe;
   // Asked only whether a command would start.
   ProcessRunner& processes;
+  const CodePage& code_page;
 };
 
 // Everything a preview foresaw.
@@ -63,12 +64,13 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
 
 // Standard output of the preview: the log lines, each on a line of its own,
 // then the summary, which starts with the line kPreviewSummaryHeading. Time
-// stamps are shown by `clock`.
+// stamps are shown by `clock`; the PC's text as `code_page` shows it.
 void WritePreview(const PreviewOutcome& outcome, Clock& clock,
-                  std::ostream& out);
+                  const CodePage& code_page, std::ostream& out);
 
 // The preview in the run report's JSON format, marked "preview": true.
-std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts);
+std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts,
+                        const CodePage& code_page);
 
 inline constexpr char kPreviewSummaryHeading[] = "=== Preview summary ===";
 

@@ -569,6 +569,12 @@ e2e_snapshot() {
 # the summary).
 preview_text() { tr -d '\r' <"$E2E_TMP/preview.txt"; }
 preview_log_lines() { preview_text | sed '/^=== Preview summary ===$/,$d'; }
+# The log lines from line N on as the preview shows them: decoded by the
+# PC's code page, control characters escaped.
+shown_log_lines_from() {
+  log_lines | tail -n +"$1" | /usr/bin/python3 "$E2E_DIR/shown_text.py" \
+    "$(drv_platform)" | sed '$d'
+}
 
 # e2e_preview: runs the preview and fails the scenario when it changed
 # anything below drv_preview_root.
@@ -594,7 +600,7 @@ assert_preview_exact() {
   drv_run "$@"
   assert_status "$E2E_PREVIEW_STATUS" "as the preview foresaw"
   local diff
-  if ! diff=$(diff <(preview_log_lines) <(log_lines | tail -n +$((before + 1)))); then
+  if ! diff=$(diff <(preview_log_lines) <(shown_log_lines_from $((before + 1)))); then
     fail "the preview's log differs from the run's (< preview, > run):
 $(head -20 <<<"$diff")"
   fi
@@ -602,13 +608,15 @@ $(head -20 <<<"$diff")"
 
 # assert_preview_report_is_run_report: the preview's plan ($E2E_PREVIEW_JSON)
 # is the run's own report ($REPORT) but for the times, the preview mark and
-# the commands' exit codes, which a preview cannot know.
+# the commands' exit codes, which a preview cannot know, and the holders of
+# files in use, which the run looks up only when its copy is refused.
 assert_preview_report_is_run_report() {
   local want got file
   for file in "$REPORT" "$E2E_PREVIEW_JSON"; do
     jq -e . "$file" >/dev/null 2>&1 || { fail "no readable report $file"; return; }
   done
-  local same='del(.started, .ended, .preview, .entries[].commands[]?.exit_code)'
+  local same='del(.started, .ended, .preview, .entries[].held_by,
+    .entries[].commands[]?.exit_code)'
   want=$(jq -S "$same" "$REPORT" 2>&1)
   got=$(jq -S "$same" "$E2E_PREVIEW_JSON" 2>&1)
   [[ "$got" == "$want" ]] ||
@@ -635,7 +643,7 @@ if [[ -n "${E2E_PREVIEW:-}" ]]; then
     if [[ $E2E_STATUS == 0 || $E2E_STATUS == 3010 ]]; then
       [[ $E2E_PREVIEW_STATUS == "$E2E_STATUS" ]] ||
         fail "preview foresaw status $E2E_PREVIEW_STATUS, the run ended $E2E_STATUS"
-      diff <(preview_log_lines) <(log_lines | tail -n +$((before + 1))) \
+      diff <(preview_log_lines) <(shown_log_lines_from $((before + 1))) \
         >"$E2E_TMP/preview-diff.txt" ||
         fail "the preview's log differs from the run's:
 $(head -20 "$E2E_TMP/preview-diff.txt")"

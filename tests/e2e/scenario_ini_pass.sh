@@ -5,7 +5,8 @@
 # writes Pos=10 twice, A=B=C writes B=C, empty keys or values write nothing,
 # a line without "=" repeats the last entry, [ A ] is a section of its own,
 # [] is none, a quoted item keeps its comma. An empty source leaves its
-# target alone apart from the attributes.
+# target alone apart from the attributes. The PC's 8-bit text (Windows-1252)
+# reaches the run report as UTF-8.
 source "$(dirname "$0")/lib.sh"
 
 e2e_fresh

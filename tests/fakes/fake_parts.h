@@ -6,6 +6,7 @@
 #ifndef ROLVEX_TESTS_FAKES_FAKE_PARTS_H_
 #define ROLVEX_TESTS_FAKES_FAKE_PARTS_H_
 
+#include "fakes/fake_code_page.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_settings.h"
 #include "fakes/faulty_file_system.h"
@@ -17,16 +18,17 @@ namespace rolvex {
 
 struct FakeParts {
   PlatformParts Parts() {
-    return {files, profiles, environment, processes, restarts, window, clock};
+    return {files,    profiles, environment, processes,
+            restarts, window,   clock,       code_page};
   }
   // The settings layer's parts, the rest spare.
   PlatformParts With(ProfileStore& p, Environment& e) {
-    return {files, p, e, processes, restarts, window, clock};
+    return {files, p, e, processes, restarts, window, clock, code_page};
   }
   // The reporting layer's parts, the rest spare.
   PlatformParts With(ProfileStore& p, Environment& e, FileSystem& f,
                      Window& w) {
-    return {f, p, e, processes, restarts, w, clock};
+    return {f, p, e, processes, restarts, w, clock, code_page};
   }
 
   MemoryFileSystem memory;
@@ -37,6 +39,7 @@ struct FakeParts {
   FakeProcessRunner processes;
   FakeRestartScheduler restarts;
   FakeClock clock;
+  FakeCodePage code_page;
 };
 
 }  // namespace rolvex

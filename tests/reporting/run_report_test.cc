@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_code_page.h"
 #include "fakes/fake_settings.h"
 #include "fakes/recording_window.h"
 #include "platform/exit_status.h"
@@ -96,7 +97,7 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   end.ended = -1;
   end.preview = true;
   end.facts = {"PC-7", "1.0.0", "x86"};
-  const std::string text = RunReportJson(report, end);
+  const std::string text = RunReportJson(report, end, FakeCodePage());
   // One line.
   EXPECT_EQ(text.find('\n'), text.size() - 1);
   const json out = json::parse(text);
@@ -142,7 +143,7 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
 
   // While the run goes on: no exit status, no end.
   end.running = true;
-  const json running = json::parse(RunReportJson(report, end));
+  const json running = json::parse(RunReportJson(report, end, FakeCodePage()));
   EXPECT_EQ(running["state"], "running");
   EXPECT_EQ(running["exit_status"], nullptr);
   EXPECT_EQ(running["ended"], nullptr);
@@ -160,8 +161,9 @@ TEST(RunReportTest, TheReportSaysARunBeganAndIsWrittenOnceAtItsEnd) {
     written.push_back(path + " " + text);
     return std::string();
   };
-  ReportAtEnd at_end("C:\\r.json", {"PC", "1", "linux"}, profiles, inner, keep,
-                     errors);
+  const FakeCodePage code_page;
+  ReportAtEnd at_end("C:\\r.json", {"PC", "1", "linux"}, code_page, profiles,
+                     inner, keep, errors);
   at_end.Attach(report);
   ReportingWindow window(inner, at_end);
 
@@ -181,7 +183,7 @@ TEST(RunReportTest, TheReportSaysARunBeganAndIsWrittenOnceAtItsEnd) {
 
   // A report that cannot be written is one line, and the end is the same.
   ReportAtEnd failing(
-      "C:\\r.json", {}, profiles, inner,
+      "C:\\r.json", {}, code_page, profiles, inner,
       [](const std::string&, const std::string&) { return "disk full"; },
       errors);
   ReportingWindow failing_window(inner, failing);

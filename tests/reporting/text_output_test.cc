@@ -107,6 +107,12 @@ TEST_F(TextAusgabeTest, TextAsWideAsTheLabelStaysAndOneWiderIsShortened) {
   // The longest beginning that fits with the dots: 33 + 3 characters.
   EXPECT_EQ(state.status_lines.back(), message.substr(0, 33) + "...");
   EXPECT_EQ(files.lines.back().text, message);
+
+  // Characters are dropped whole: "ä" takes two bytes in UTF-8.
+  std::string umlauts;
+  for (int i = 0; i < 40; ++i) umlauts += "\xC3\xA4";
+  TextAusgabe(state, umlauts, false, "x");
+  EXPECT_EQ(state.status_lines.back(), umlauts.substr(0, 32) + "...");
 }
 
 TEST_F(TextAusgabeTest, FittingFollowsTheLabelsCurrentWidth) {

@@ -8,6 +8,7 @@
 
 #include "platform/exit_status.h"
 #include "platform/rules/ascii_text.h"
+#include "platform/rules/shown_text.h"
 #include "platform/rules/status_line.h"
 #include "platform/window_design.h"
 
@@ -71,10 +72,12 @@ void ConsoleControl::SetCaption(const std::string& caption) {
 }
 
 ConsoleWindow::ConsoleWindow(std::istream& in, std::ostream& out,
-                             ConsoleWindowOptions options)
+                             ConsoleWindowOptions options,
+                             const CodePage& code_page)
     : in_(in),
       out_(out),
       options_(std::move(options)),
+      code_page_(code_page),
       controls_{ConsoleControl(ControlId::kHinterGrund),
                 ConsoleControl(ControlId::kFrageLabel),
                 ConsoleControl(ControlId::kBalkenPicture),
@@ -96,7 +99,8 @@ Control& ConsoleWindow::control(ControlId id) {
 }
 
 float ConsoleWindow::TextWidth(const std::string& text) {
-  return options_.twips_per_character * static_cast<float>(text.size());
+  return options_.twips_per_character *
+         static_cast<float>(CharacterBounds(code_page_, text).size() - 1);
 }
 
 float ConsoleWindow::ScreenWidthTwips() {
@@ -140,7 +144,7 @@ void ConsoleWindow::EndIfSessionEnded() {
 // The label shows the eight status lines joined by line feeds, the newest
 // last; each displayed message sets the caption once.
 void ConsoleWindow::PrintStatusLine(const std::string& caption) {
-  out_ << NewestStatusLine(caption) << '\n';
+  out_ << ShownText(code_page_, NewestStatusLine(caption)) << '\n';
   out_.flush();
 }
 
@@ -152,8 +156,9 @@ std::string ConsoleWindow::ReadAnswer(bool& at_end) {
 
 int ConsoleWindow::MessageBox(const std::string& text, int style,
                               const std::string& title) {
-  out_ << "--- " << (title.empty() ? kDefaultTitle : title) << " ---\n"
-       << AsLines(text) << '\n';
+  out_ << "--- " << ShownText(code_page_, title.empty() ? kDefaultTitle : title)
+       << " ---\n"
+       << ShownText(code_page_, AsLines(text)) << '\n';
   const bool question = style == kMbAbortRetryIgnoreCritical;
   for (;;) {
     if (nobody_to_answer_) {
@@ -208,7 +213,9 @@ int ConsoleWindow::PickButton(const std::string& answer) {
 void ConsoleWindow::RunUntilExit() {
   for (ControlId id :
        {ControlId::kLabel1, ControlId::kLabel2, ControlId::kLabel3}) {
-    if (control(id).Visible()) out_ << control(id).Caption() << '\n';
+    if (control(id).Visible()) {
+      out_ << ShownText(code_page_, control(id).Caption()) << '\n';
+    }
   }
   std::string menu;
   for (int index = 0; index < 2; ++index) {
@@ -220,7 +227,7 @@ void ConsoleWindow::RunUntilExit() {
             Trim(WithoutMnemonic(button.Caption()));
   }
   for (;;) {
-    out_ << menu << std::endl;
+    out_ << ShownText(code_page_, menu) << std::endl;
     bool at_end = false;
     const std::string answer = AsciiLowerCase(ReadAnswer(at_end));
     const int index = at_end ? 1 : PickButton(answer);

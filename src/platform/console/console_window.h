@@ -11,12 +11,13 @@
 //   one line from the input stream (see MessageBox);
 // - in the interactive mode RunUntilExit prints the three text lines and the
 //   two buttons and reads which button to press.
-// Nothing else is printed. Bytes are written as they are, in the system's
-// 8-bit code page; the console does no conversion.
+// Nothing else is printed. The PC's text is decoded by its code page and
+// shown in the terminal's character set, control characters escaped
+// (platform/rules/shown_text.h), so that no name can drive the terminal.
 //
-// Text widths are a fixed number of twips per byte (120 by default, 8 pixels
-// at 15 twips a pixel, about what the 12 pt bold label font takes), so the
-// status label's fitting works as on a screen. The screen is 1024 x 768
+// Text widths are a fixed number of twips per character (120 by default, 8
+// pixels at 15 twips a pixel, about what the 12 pt bold label font takes), so
+// the status label's fitting works as on a screen. The screen is 1024 x 768
 // pixels at 15 twips a pixel unless the options say otherwise.
 #ifndef ROLVEX_PLATFORM_CONSOLE_CONSOLE_WINDOW_H_
 #define ROLVEX_PLATFORM_CONSOLE_CONSOLE_WINDOW_H_
@@ -27,6 +28,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/window.h"
 
 namespace rolvex {
@@ -80,7 +82,7 @@ class ConsoleControl : public Control {
 class ConsoleWindow : public Window {
  public:
   ConsoleWindow(std::istream& in, std::ostream& out,
-                ConsoleWindowOptions options);
+                ConsoleWindowOptions options, const CodePage& code_page);
   ConsoleWindow(const ConsoleWindow&) = delete;
   ConsoleWindow& operator=(const ConsoleWindow&) = delete;
 
@@ -163,6 +165,7 @@ class ConsoleWindow : public Window {
   std::istream& in_;
   std::ostream& out_;
   ConsoleWindowOptions options_;
+  const CodePage& code_page_;
   std::array<ConsoleControl, 9> controls_;
   float left_ = 0, top_ = 0, width_, height_;
   ControlId font_owner_ = ControlId::kFrageLabel;

@@ -17,10 +17,12 @@ ConsoleWindowOptions OptionsOf(std::string command_line,
 }  // namespace
 
 PreviewWindow::PreviewWindow(std::string command_line,
-                             std::string program_directory)
+                             std::string program_directory,
+                             const CodePage& code_page)
     : ConsoleWindow(
           in, out,
-          OptionsOf(std::move(command_line), std::move(program_directory))) {}
+          OptionsOf(std::move(command_line), std::move(program_directory)),
+          code_page) {}
 
 int PreviewWindow::MessageBox(const std::string& text, int style,
                               const std::string& title) {

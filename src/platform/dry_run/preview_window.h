@@ -39,7 +39,8 @@ struct SilentStreams {
 class PreviewWindow : private preview_window_detail::SilentStreams,
                       public ConsoleWindow {
  public:
-  PreviewWindow(std::string command_line, std::string program_directory);
+  PreviewWindow(std::string command_line, std::string program_directory,
+                const CodePage& code_page);
 
   // Records the box; answers Ignore to a question, OK to anything else.
   int MessageBox(const std::string& text, int style,

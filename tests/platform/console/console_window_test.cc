@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "fakes/fake_code_page.h"
+
 namespace rolvex {
 namespace {
 
@@ -23,12 +25,13 @@ class ConsoleWindowTest : public ::testing::Test {
                       ConsoleWindowOptions options = {}) {
     in_.str(input);
     options.exit = [](int status) { throw Ended{status}; };
-    window_.emplace(in_, out_, std::move(options));
+    window_.emplace(in_, out_, std::move(options), code_page_);
     window_->SetClickHandler([this](int index) { clicks_.push_back(index); });
     return *window_;
   }
   std::string Output() const { return out_.str(); }
 
+  FakeCodePage code_page_;
   std::istringstream in_;
   std::ostringstream out_;
   std::optional<ConsoleWindow> window_;
@@ -68,9 +71,9 @@ TEST_F(ConsoleWindowTest, UnrecognisedAnswerAsksAgain) {
                          kMbAbortRetryIgnoreCritical, "Setup"),
             kAnswerRetry);
   const std::string out = Output();
-  // CR LF line ends print as terminal lines; a lone CR stays.
+  // CR LF line ends print as terminal lines; a lone CR is shown, not sent.
   EXPECT_THAT(out,
-              HasSubstr("--- Setup ---\nCopy failed\n\nSource:Rolvex\r\n"));
+              HasSubstr("--- Setup ---\nCopy failed\n\nSource:Rolvex^M\n"));
   size_t asked = 0;
   for (size_t p = out.find("Please answer"); p != std::string::npos;
        p = out.find("Please answer", p + 1)) {

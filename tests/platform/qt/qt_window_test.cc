@@ -20,8 +20,12 @@ namespace {
 class QtWindowTest : public ::testing::Test {
  protected:
   QtWindowTest()
-      : window_(QtWindowOptions{.command_line = "2",
-                                .program_directory = "C:\\ServicePacks"}) {}
+      : window_([] {
+          QtWindowOptions options;
+          options.command_line = "2";
+          options.program_directory = "C:\\ServicePacks";
+          return options;
+        }()) {}
   QWidget* WidgetOf(ControlId id) {
     return static_cast<QtControl&>(window_.control(id)).widget();
   }

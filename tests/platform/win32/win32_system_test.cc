@@ -8,6 +8,7 @@
 #include "platform/run_error.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_runner.h"
@@ -15,6 +16,13 @@
 #include "platform/win32/win32_temp_folder.h"
 
 namespace rolvex {
+
+// The tests run in a Wine prefix whose ANSI code page is Windows-1252.
+const CodePage& NativeCodePage() {
+  static const Win32CodePage page;
+  return page;
+}
+
 namespace {
 
 TEST(Win32EnvironmentTest, LongValuesComeWholeAndNamesIgnoreCase) {

@@ -1,0 +1,40 @@
+#include "platform/posix/posix_code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace rolvex {
+
+const CodePage& NativeCodePage() {
+  static const PosixCodePage page("", "UTF-8");
+  return page;
+}
+
+namespace {
+
+TEST(PosixCodePageTest, Utf8StaysAndOnePageCanBeNamed) {
+  const PosixCodePage rule("", "");
+  EXPECT_EQ(rule.ToUtf8("\xC3\xA4"), "\xC3\xA4");
+  // The bytes Windows-1252 leaves undefined read as Windows reads them.
+  EXPECT_EQ(rule.ToUtf8("\x81\x8D"), "\xC2\x81\xC2\x8D");
+  EXPECT_EQ(rule.CharacterSize("a\xC3\xA4", 1), 2u);
+
+  // CP850 (a DOS code page): 0x84 is "ä" there, not the low quote.
+  const PosixCodePage dos("CP850", "");
+  ASSERT_TRUE(dos.known());
+  EXPECT_EQ(dos.ToUtf8("\x84"), "\xC3\xA4");
+  const PosixCodePage utf8("utf-8", "");
+  EXPECT_EQ(utf8.ToUtf8("\xE4"), "\xEF\xBF\xBD");
+  EXPECT_FALSE(PosixCodePage("NO-SUCH-PAGE", "").known());
+  const PosixCodePage sjis("SHIFT_JIS", "");
+  EXPECT_EQ(sjis.CharacterSize("\x82\xA0", 0), 2u);
+
+  // A terminal that shows only ASCII gets "?" (or a transliteration), never
+  // a broken sequence.
+  const PosixCodePage ascii("", "ANSI_X3.4-1968");
+  for (const char c : ascii.ToTerminal("\xE2\x82\xAC \xE4\xB8\x80")) {
+    EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+  }
+}
+
+}  // namespace
+}  // namespace rolvex
