@@ -14,6 +14,33 @@
 namespace rolvex {
 namespace {
 
+// The first "$Name$" that `path` still holds ("" when none): a folder of
+// the pack named for a placeholder the PC does not know, usually misspelt.
+std::string LeftPlaceholder(const std::string& path) {
+  for (std::size_t a = path.find('$'); a != std::string::npos;) {
+    const std::size_t b = path.find('$', a + 1);
+    if (b == std::string::npos) break;
+    const std::string name = path.substr(a + 1, b - a - 1);
+    if (!name.empty() && name.find('\\') == std::string::npos) {
+      return path.substr(a, b - a + 1);
+    }
+    a = b;
+  }
+  return "";
+}
+
+// Says once per name that a placeholder stayed unresolved; the run goes on
+// and creates the folder as named, as it always has.
+void WarnOfLeftPlaceholder(RunReport& report, const std::string& path) {
+  const std::string name = LeftPlaceholder(path);
+  if (name.empty()) return;
+  const std::string head = name + " is no placeholder of this PC";
+  for (const std::string& warning : report.warnings()) {
+    if (warning.rfind(head, 0) == 0) return;
+  }
+  report.AddWarning(head + "; it stays in the target " + path);
+}
+
 // `text` resolved, with "C:\" in front when the result names no drive. Each
 // half is a step of its own, so a failed resolution keeps the previous
 // target_path and still gets the drive test.
@@ -28,6 +55,7 @@ void ResolveTargetPath(PassContext& context, const std::string& text) {
     context.guard.run(
         [&] { context.target_path = "C:\\" + context.target_path; });
   }
+  WarnOfLeftPlaceholder(context.state.run_report, context.target_path);
 }
 
 void SetBalkenVisible(PassContext& context, bool visible) {

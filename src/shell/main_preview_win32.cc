@@ -61,11 +61,16 @@ int Preview(const PreviewArguments& arguments) {
   Win32FileProbe probe;
   Win32ProcessRunner processes;
   const Win32CodePage code_page;
+  if (const std::string not_a_pack = NotAServicePack(files, program_dir);
+      !not_a_pack.empty()) {
+    std::cerr << "RolvexPreview: " << not_a_pack << '\n';
+    return kPreviewNotRun;
+  }
   const PreviewOutcome outcome =
       RunPreview(PreviewSources{files, profiles, environment, clock, probe,
                                 processes, code_page},
                  program_dir, std::cerr);
-  WritePreview(outcome, clock, code_page, std::cout);
+  WritePreview(outcome, clock, code_page, arguments.changes, std::cout);
   if (!arguments.json_file.empty()) {
     const std::string problem = WriteWholeFile(
         arguments.json_file,

@@ -65,6 +65,24 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
   return outcome;
 }
 
+std::string NotAServicePack(FileSystem& files, const std::string& folder) {
+  auto is = [&](const char* name, bool folder_wanted) {
+    try {
+      const int attributes = files.GetAttr(folder + "\\" + name);
+      return ((attributes & kAttrDirectory) != 0) == folder_wanted;
+    } catch (const std::exception&) {
+      return false;
+    }
+  };
+  if (is("Standard", true) || is("Register", true) || is("Ini", true) ||
+      is("Rolvex.ini", false)) {
+    return "";
+  }
+  return folder +
+         " is not a service pack: it holds no Standard, Register or Ini "
+         "folder and no Rolvex.ini";
+}
+
 PreviewArguments ParsePreviewArguments(const std::vector<std::string>& words) {
   PreviewArguments arguments;
   bool have_folder = false;
@@ -78,6 +96,8 @@ PreviewArguments ParsePreviewArguments(const std::vector<std::string>& words) {
         return arguments;
       }
       arguments.json_file = words[++i];
+    } else if (word == "--changes") {
+      arguments.changes = true;
     } else if (word.size() > 1 && word[0] == '-' && word[1] == '-') {
       arguments.error = "unknown option " + word;
       return arguments;
@@ -93,11 +113,16 @@ PreviewArguments ParsePreviewArguments(const std::vector<std::string>& words) {
 }
 
 void WritePreview(const PreviewOutcome& outcome, Clock& clock,
-                  const CodePage& code_page, std::ostream& out) {
+                  const CodePage& code_page, bool changes_only,
+                  std::ostream& out) {
   std::ostringstream text;
-  for (const std::string& line : outcome.log_lines) text << line << '\n';
-  text << kPreviewSummaryHeading << '\n';
-  WritePreviewSummary(outcome, clock, text);
+  if (changes_only) {
+    WritePreviewChangeLines(outcome, clock, text);
+  } else {
+    for (const std::string& line : outcome.log_lines) text << line << '\n';
+    text << kPreviewSummaryHeading << '\n';
+    WritePreviewSummary(outcome, clock, text);
+  }
   out << ShownText(code_page, text.str());
   out.flush();
 }

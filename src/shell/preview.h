@@ -63,10 +63,16 @@ PreviewOutcome RunPreview(const PreviewSources& sources,
                           const std::string& program_dir, std::ostream& errors);
 
 // Standard output of the preview: the log lines, each on a line of its own,
-// then the summary, which starts with the line kPreviewSummaryHeading. Time
-// stamps are shown by `clock`; the PC's text as `code_page` shows it.
+// then the summary, which starts with the line kPreviewSummaryHeading; with
+// `changes_only` just the lines of what would change. Time stamps are shown
+// by `clock`; the PC's text as `code_page` shows it.
 void WritePreview(const PreviewOutcome& outcome, Clock& clock,
-                  const CodePage& code_page, std::ostream& out);
+                  const CodePage& code_page, bool changes_only,
+                  std::ostream& out);
+
+// "" when `folder` (a Windows path) holds a Standard, Register or Ini folder
+// or a Rolvex.ini; else why it is no service pack, for the error output.
+std::string NotAServicePack(FileSystem& files, const std::string& folder);
 
 // The preview in the run report's JSON format, marked "preview": true.
 std::string PreviewJson(const PreviewOutcome& outcome, const RunFacts& facts,
@@ -78,18 +84,20 @@ inline constexpr char kPreviewSummaryHeading[] = "=== Preview summary ===";
 struct PreviewArguments {
   std::string folder;     // "" for the program's own folder
   std::string json_file;  // "" for no report
+  bool changes = false;   // --changes: only what would change
   bool help = false;      // -h or --help
   std::string error;      // what is wrong with the words, "" when nothing
 };
 PreviewArguments ParsePreviewArguments(const std::vector<std::string>& words);
 
 inline constexpr char kPreviewUsage[] =
-    "usage: rolvex-preview [FOLDER] [--json FILE]\n"
+    "usage: rolvex-preview [FOLDER] [--changes] [--json FILE]\n"
     "Shows what the installer started from FOLDER (default: this program's\n"
     "folder) with mode 2 would do on this PC, without changing anything:\n"
-    "the log lines it would write, then a summary. Exit status: 0 no failure\n"
-    "foreseen, 1 failures foreseen, 4 the cancel latch is set, 3010 a restart\n"
-    "would be needed, 2 the preview could not run.\n";
+    "the log lines it would write, then a summary; with --changes only\n"
+    "what would change, one line each. Exit status: 0 no failure foreseen,\n"
+    "1 failures foreseen, 4 the cancel latch is set, 3010 a restart would\n"
+    "be needed, 2 the preview could not run or FOLDER is no service pack.\n";
 
 // The exit status of a preview that could not run (bad command line, no
 // such folder, no drives).

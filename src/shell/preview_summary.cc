@@ -43,7 +43,25 @@ class SummaryWriter {
     Group("Components:", {ReportAction::kRegistered});
     Group("Would fail outside an entry:", {ReportAction::kNone});
     Restarts();
+    Warnings();
     Totals();
+  }
+
+  // One line per change, failure and question, nothing else.
+  void WriteChanges() {
+    for (const ReportEntry& entry : outcome_.report.entries()) {
+      if (entry.outcome != ReportOutcome::kOk) {
+        out_ << (entry.outcome == ReportOutcome::kIgnored ? "would ask  "
+                                                          : "would fail ")
+             << Place(entry) << Failure(entry) << '\n';
+      } else if (entry.changed) {
+        out_ << Change(entry) << '\n';
+      }
+    }
+    ForEachOtherIniWrite([&](const ProfileWrite& write) {
+      out_ << "ini        " << write.file << " [" << write.section << "] "
+           << write.key << " = " << write.value << '\n';
+    });
   }
 
  private:
@@ -103,15 +121,54 @@ class SummaryWriter {
     return line;
   }
 
+  static std::string Failure(const ReportEntry& entry) {
+    if (!entry.error) return "";
+    return ": Number " + std::to_string(entry.error->number) + " " +
+           entry.error->description;
+  }
+
   std::string Outcome(const ReportEntry& entry) {
     if (entry.outcome == ReportOutcome::kOk) return "";
-    std::string text = " -- would fail";
-    if (entry.error) {
-      text += ": Number " + std::to_string(entry.error->number) + " " +
-              entry.error->description;
-    }
+    std::string text = " -- would fail" + Failure(entry);
     if (entry.outcome == ReportOutcome::kIgnored) text += " (would ask)";
     return text;
+  }
+
+  static std::string Place(const ReportEntry& entry) {
+    std::string place = entry.target.empty() ? entry.source : entry.target;
+    if (entry.ini) {
+      place += " [" + entry.ini->section + "] " + entry.ini->key;
+    }
+    return place.empty() ? entry.pass : place;
+  }
+
+  // A change in a word and its place, the words aligned.
+  std::string Change(const ReportEntry& entry) {
+    switch (entry.action) {
+      case ReportAction::kNew:
+        return "new        " + entry.target + " (" + Time(entry.source_time) +
+               ")";
+      case ReportAction::kReplaced:
+        return "replaced   " + entry.target + " (" + Time(entry.source_time) +
+               " over " + Time(entry.target_time) + ")";
+      case ReportAction::kFontReplaced:
+        return "font       " + entry.target;
+      case ReportAction::kFolderCreated:
+        return "folder     " + entry.target;
+      case ReportAction::kCopiedWhole:
+        return "ini copied " + entry.target;
+      case ReportAction::kMerged:
+        return "ini        " + Place(entry) + ": " +
+               (entry.ini && entry.ini->old_value ? *entry.ini->old_value
+                                                  : "(none)") +
+               " -> " + (entry.ini ? entry.ini->value : "");
+      case ReportAction::kRegistered:
+        return "component  " + entry.target;
+      case ReportAction::kScheduledAtRestart:
+        return "at restart " + entry.target;
+      default:
+        return "changed    " + Place(entry);
+    }
   }
 
   void Group(const char* heading, std::initializer_list<ReportAction> actions) {
@@ -138,8 +195,8 @@ class SummaryWriter {
 
   // Ini writes outside the passes' entries: the pack's version handed over
   // at start-up.
-  void OtherIniWrites() {
-    bool any = false;
+  template <typename Show>
+  void ForEachOtherIniWrite(const Show& show) {
     for (const ProfileWrite& write : outcome_.ini_writes) {
       bool in_entry = false;
       for (const ReportEntry& entry : outcome_.report.entries()) {
@@ -148,11 +205,25 @@ class SummaryWriter {
             AsciiEqualsIgnoringCase(entry.ini->section, write.section) &&
             AsciiEqualsIgnoringCase(entry.ini->key, write.key);
       }
-      if (in_entry) continue;
+      if (!in_entry) show(write);
+    }
+  }
+
+  void OtherIniWrites() {
+    bool any = false;
+    ForEachOtherIniWrite([&](const ProfileWrite& write) {
       if (!any) out_ << "Other ini entries written:\n";
       any = true;
       out_ << "  " << write.file << " [" << write.section << "] " << write.key
            << " = " << write.value << '\n';
+    });
+  }
+
+  void Warnings() {
+    if (outcome_.report.warnings().empty()) return;
+    out_ << "Warnings:\n";
+    for (const std::string& warning : outcome_.report.warnings()) {
+      out_ << "  " << warning << '\n';
     }
   }
 
@@ -190,7 +261,8 @@ class SummaryWriter {
          << outcome_.questions.size() << " message boxes, "
          << outcome_.restart_requests.size()
          << " replacements at the next restart, "
-         << outcome_.command_lines.size() << " commands\n";
+         << outcome_.command_lines.size() << " commands, "
+         << outcome_.report.warnings().size() << " warnings\n";
     out_ << "Exit status: " << outcome_.exit_status << " ("
          << PreviewStatusMeaning(outcome_.exit_status) << ")\n";
   }
@@ -220,6 +292,11 @@ std::string PreviewStatusMeaning(int exit_status) {
 void WritePreviewSummary(const PreviewOutcome& outcome, Clock& clock,
                          std::ostream& out) {
   SummaryWriter(outcome, clock, out).Write();
+}
+
+void WritePreviewChangeLines(const PreviewOutcome& outcome, Clock& clock,
+                             std::ostream& out) {
+  SummaryWriter(outcome, clock, out).WriteChanges();
 }
 
 }  // namespace rolvex

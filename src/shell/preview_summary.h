@@ -20,10 +20,18 @@ std::string PreviewStatusMeaning(int exit_status);
 // new value) or unchanged, and the files copied whole; per component its
 // copy and the unregister and register command lines. An entry that would
 // fail says so with the error's number and description. Then the
-// replacements asked for at the next restart, the totals per pass and
-// action, and the exit status. Time stamps are shown by `clock`.
+// replacements asked for at the next restart, the warnings (a placeholder
+// left in a target), the totals per pass and action, and the exit status.
+// Time stamps are shown by `clock`.
 void WritePreviewSummary(const PreviewOutcome& outcome, Clock& clock,
                          std::ostream& out);
+
+// Only what would change, one line each, a word first: "new", "replaced"
+// (with both times), "font", "folder", "ini" (old -> new value), "ini
+// copied", "component", "at restart"; an entry that would fail starts with
+// "would fail", one that would ask the operator with "would ask".
+void WritePreviewChangeLines(const PreviewOutcome& outcome, Clock& clock,
+                             std::ostream& out);
 
 }  // namespace rolvex
 

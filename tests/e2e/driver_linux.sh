@@ -126,7 +126,8 @@ drv_preview() {
   (cd "$(dirname "$E2E_PROGRAM")" &&
     exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
       PATH="$E2E_REPO/tools/regsvr32:$PATH" \
-      timeout -k 5 120 "$ROLVEX_PREVIEW_BIN" "$(dirname "$E2E_PROGRAM")" "${json[@]}") \
+      timeout -k 5 120 "$ROLVEX_PREVIEW_BIN" \
+      "${E2E_PREVIEW_FOLDER:-$(dirname "$E2E_PROGRAM")}" "${json[@]}" "$@") \
     </dev/null >"$E2E_TMP/preview.txt" 2>"$E2E_TMP/preview-err.txt" ||
     E2E_PREVIEW_STATUS=$?
   [[ $E2E_PREVIEW_STATUS == 194 ]] && E2E_PREVIEW_STATUS=3010

@@ -328,14 +328,15 @@ ROLVEX_PREVIEW_EXE=${ROLVEX_PREVIEW_EXE:-$(dirname "$ROLVEX_EXE")/RolvexPreview.
 drv_preview_root() { echo "$DRIVE_C"; }
 drv_preview() {
   E2E_PREVIEW_STATUS=0
-  local regsvr32_log json=()
+  local regsvr32_log json=() folder=${E2E_PROGRAM_WIN%\\*}
   regsvr32_log=$(e2e_wine_path "$REGSVR32_LOG")
+  [[ -n "${E2E_PREVIEW_FOLDER:-}" ]] && folder=$(e2e_wine_path "$E2E_PREVIEW_FOLDER")
   [[ -n "${E2E_PREVIEW_JSON:-}" ]] &&
     json=(--json "$(e2e_wine_path "$E2E_PREVIEW_JSON")")
   (cd "$E2E_WINE_CWD" &&
     exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" \
-      timeout -s KILL 120 wine "$ROLVEX_PREVIEW_EXE" "${E2E_PROGRAM_WIN%\\*}" \
-      "${json[@]}") \
+      timeout -s KILL 120 wine "$ROLVEX_PREVIEW_EXE" "$folder" \
+      "${json[@]}" "$@") \
     </dev/null >"$E2E_TMP/preview.txt" 2>"$E2E_TMP/preview-err.txt" ||
     E2E_PREVIEW_STATUS=$?
   [[ $E2E_PREVIEW_STATUS == 194 ]] && E2E_PREVIEW_STATUS=3010

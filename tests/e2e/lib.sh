@@ -48,7 +48,7 @@
 #   drv_platform
 #       Prints "linux" or "wine". A scenario may skip a check on one
 #       platform, with a comment saying why.
-#   drv_preview
+#   drv_preview [ARGS...] (E2E_PREVIEW_FOLDER: a host folder instead of the pack)
 #       Runs the preview program for the installed program's folder, as
 #       drv_run runs the program: its standard output goes to
 #       $E2E_TMP/preview.txt; sets E2E_PREVIEW_STATUS. With E2E_PREVIEW_JSON
@@ -576,13 +576,13 @@ shown_log_lines_from() {
     "$(drv_platform)" | sed '$d'
 }
 
-# e2e_preview: runs the preview and fails the scenario when it changed
+# e2e_preview [ARGS...]: runs the preview (ARGS after its folder) and fails the scenario when it changed
 # anything below drv_preview_root.
 e2e_preview() {
   local root
   root=$(drv_preview_root)
   e2e_snapshot "$root" >"$E2E_TMP/snapshot-before.txt"
-  drv_preview
+  drv_preview "$@"
   e2e_snapshot "$root" >"$E2E_TMP/snapshot-after.txt"
   if ! cmp -s "$E2E_TMP/snapshot-before.txt" "$E2E_TMP/snapshot-after.txt"; then
     fail "the preview changed the PC:

@@ -5,7 +5,9 @@
 # status; its --json plan is the first run's own report, marked as a
 # preview. With files in use it foresees the question (answered Ignore, marked
 # "would ask") and the replacement below System32 at the next restart; with
-# the cancel latch set it foresees that nothing would run.
+# the cancel latch set it foresees that nothing would run. --changes lists
+# only the changes, a placeholder no PC knows is a warning, and a folder that
+# is no service pack ends the preview with 2.
 source "$(dirname "$0")/lib.sh"
 
 e2e_fresh
@@ -15,6 +17,17 @@ crlf "[Allgemein]" "Version=3.1.0" "Maschine=M-4711" | put "$DRIVE_C/Windows/Que
 drv_install_program
 e2e_report_on
 E2E_PREVIEW_JSON=$E2E_TMP/preview.json
+
+e2e_preview --changes
+# One line for each entry of the plan that changes something, a word first,
+# and one for the version handed over to Computer.ini.
+want=$(jq '[.entries[] | select(.changed)] | length + 1' "$E2E_PREVIEW_JSON")
+[[ $(preview_text | wc -l) == "$want" && $want -gt 10 ]] ||
+  fail "--changes printed $(preview_text | wc -l) lines for $want changes"
+preview_text | LC_ALL=C grep -avE '^(new|replaced|font|folder|ini|ini copied|component|at restart) +C:' |
+  head -3 | grep -a . && fail "--changes printed other lines"
+preview_text | LC_ALL=C grep -aqF 'ini        C:\Windows\Quelt.ini [Allgemein] Version: 3.1.0 -> 3.2.0' ||
+  fail "--changes lacks the ini change old -> new"
 
 assert_preview_exact 2
 assert_status 0
@@ -59,6 +72,19 @@ if [[ "$(drv_platform)" == linux ]]; then
   assert_preview_report_is_run_report
 fi
 drv_unlock_all
+
+# A misspelt placeholder is a warning; a folder without trees is no pack.
+put "$SP/Standard/\$QueltToolDir\$/tool.txt" "tool"
+e2e_preview
+preview_text | LC_ALL=C grep -axF \
+  '  $QueltToolDir$ is no placeholder of this PC; it stays in the target C:\$QueltToolDir$' \
+  >/dev/null || fail "the preview does not warn of \$QueltToolDir\$"
+mkdir -p "$E2E_TMP/not-a-pack/Docs"
+E2E_PREVIEW_FOLDER=$E2E_TMP/not-a-pack e2e_preview
+[[ $E2E_PREVIEW_STATUS == 2 ]] ||
+  fail "no pack: preview status $E2E_PREVIEW_STATUS, expected 2"
+grep -q "is not a service pack" "$E2E_TMP/preview-err.txt" ||
+  fail "no pack: no reason given"
 
 # The cancel latch: nothing would run, and nothing is logged.
 crlf "[General]" "CancelSP=True" | put "$DRIVE_C/ServicePack.ini"
