@@ -42,8 +42,8 @@ drv_start() {
   (cd "$(dirname "$E2E_PROGRAM")" &&
     exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_UI=console \
       ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
-      PATH="$E2E_REPO/tools/regsvr32:$PATH" \
-      timeout -k 5 120 "$E2E_PROGRAM" "$@") \
+      PATH="${E2E_RUN_PATH:-$E2E_REPO/tools/regsvr32:$PATH}" \
+      "$(command -v timeout)" -k 5 120 "$E2E_PROGRAM" "$@") \
     <"$answers" >"${E2E_OUT:-$E2E_TMP/out.txt}" 2>"$E2E_TMP/err.txt" &
   E2E_RUN_PID=$!
 }
@@ -125,7 +125,7 @@ drv_preview() {
   [[ -n "${E2E_PREVIEW_JSON:-}" ]] && json=(--json "$E2E_PREVIEW_JSON")
   (cd "$(dirname "$E2E_PROGRAM")" &&
     exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
-      PATH="$E2E_REPO/tools/regsvr32:$PATH" \
+      PATH="${E2E_RUN_PATH:-$E2E_REPO/tools/regsvr32:$PATH}" \
       timeout -k 5 120 "$ROLVEX_PREVIEW_BIN" \
       "${E2E_PREVIEW_FOLDER:-$(dirname "$E2E_PROGRAM")}" "${json[@]}" "$@") \
     </dev/null >"$E2E_TMP/preview.txt" 2>"$E2E_TMP/preview-err.txt" ||

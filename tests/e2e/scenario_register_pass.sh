@@ -96,4 +96,22 @@ RegSvr32 /s C:\Windows\System32\X.ocx
 RegSvr32 /s C:\VisiWin\VisiWinStudio\System\VWSTool.dll
 EOF_REG
 
+# Registrations that fail (exit code 5), and on Linux a RegSvr32 that is
+# missing: each register command's entry fails, and the run ends with 1.
+e2e_report_on
+export ROLVEX_REGSVR32_EXIT=5
+drv_run 2
+unset ROLVEX_REGSVR32_EXIT
+assert_status 1
+assert_report '.entries[] | select(.target == "C:\\X.dll")
+  | [.outcome, .error.number, (.commands[] | "\(.started) \(.exit_code)")]
+  | join(" ")' "failed 5 true 5 true 5"
+if [[ "$(drv_platform)" == linux ]]; then
+  E2E_RUN_PATH=/var/empty drv_run 2
+  assert_status 1
+  assert_report '.entries[] | select(.target == "C:\\X.dll")
+    | [.outcome, .error.number, (.commands[] | "\(.started)")] | join(" ")' \
+    "failed 53 false false"
+fi
+
 e2e_finish

@@ -11,6 +11,7 @@
 // everything it needs.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
            ++wait) {
         Sleep(100);
       }
-      return 0;
+      // ROLVEX_REGSVR32_EXIT: the exit code, for a registration that fails.
+      char code[16];
+      DWORD c = GetEnvironmentVariableA("ROLVEX_REGSVR32_EXIT", code, 16);
+      return c > 0 && c < 16 ? std::atoi(code) : 0;
     }
     Sleep(20);
   }
