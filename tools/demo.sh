@@ -59,7 +59,7 @@ set -e
 echo
 echo "== C:\\QueltServicePack.log ($log), lines of this run"
 if [ -e "$log" ]; then
-  tail -c +$((log_before + 1)) "$log" | tr -d '\r' | iconv -f LATIN1 -t UTF-8
+  tail -c +$((log_before + 1)) "$log" | tr -d '\r' | iconv -f CP1252 -t UTF-8
 fi
 echo
 echo "== Registrations of this run (RegSvr32 stand-in, $registrations)"

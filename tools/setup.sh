@@ -17,6 +17,10 @@ packages=(
 # and jq and python3-jsonschema for the end-to-end checks that read it.
 packages+=(nlohmann-json3-dev jq python3-jsonschema)
 
+# The fleet example: Ansible runs it over Linux prefixes (ansible-core), and
+# its Windows play is checked against ansible.windows (ansible).
+packages+=(ansible-core ansible)
+
 # The benchmark (bench/run.sh) times its reference commands with these.
 packages+=(rsync time bc)
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "settings/ini_access.h"
+
 namespace rolvex {
 namespace {
 
@@ -118,7 +120,10 @@ void RunReport::AddIniValue(ReportIniValue value) {
   }
   ReportEntry& written = entries_.back();
   written.action = ReportAction::kMerged;
-  written.changed = !value.old_value || *value.old_value != value.value;
+  // Profile reads drop the blanks around a value, so a value that differs
+  // only in them reads the same and changes nothing.
+  written.changed = !value.old_value ||
+                    TrimBlanks(*value.old_value) != TrimBlanks(value.value);
   written.ini = std::move(value);
 }
 

@@ -88,6 +88,7 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   report.BeginEntry();
   report.SetPlaces("C:\\SP\\Ini\\a.ini", "C:\\a.ini");
   report.AddIniValue({"S", "K", std::nullopt, "\xC3\xA4"});  // already UTF-8
+  report.AddIniValue({"S", "Pfad ", "C:\\P", " C:\\P"});  // reads the same
   report.EndEntry();
 
   RunReportEnd end;
@@ -140,6 +141,7 @@ TEST(RunReportTest, JsonHoldsTheRunItsCountsAndItsEntries) {
   EXPECT_EQ(ini["value"], "\xC3\xA4");
   EXPECT_EQ(ini["written"], true);
   EXPECT_FALSE(ini.contains("error"));
+  EXPECT_EQ(out["entries"][2]["changed"], false);
 
   // While the run goes on: no exit status, no end.
   end.running = true;
