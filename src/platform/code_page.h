@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace rolvex {
 
@@ -17,10 +18,11 @@ class CodePage {
   // undefined becomes the character Windows gives it, or U+FFFD.
   virtual std::string ToUtf8(const std::string& bytes) const = 0;
 
-  // How many bytes the character beginning at `at` (< size) takes: 1 in a
-  // single-byte code page, more in UTF-8 or a double-byte code page.
-  virtual std::size_t CharacterSize(const std::string& bytes,
-                                    std::size_t at) const = 0;
+  // The byte offsets at which the characters of `bytes` begin, followed by
+  // bytes.size(): every offset in a single-byte code page, fewer in UTF-8
+  // or a double-byte code page. Linear in the length.
+  virtual std::vector<std::size_t> CharacterBounds(
+      const std::string& bytes) const = 0;
 
   // UTF-8 text in the character set of the terminal or console the program
   // writes to; a character it cannot show becomes "?".

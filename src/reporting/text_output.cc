@@ -33,7 +33,7 @@ std::string FitToLabel(Window& window, const CodePage& code_page,
   if (!wider(text)) return text;
 
   // Cut only where a character begins: half a character is no text.
-  const std::vector<std::size_t> bounds = CharacterBounds(code_page, text);
+  const std::vector<std::size_t> bounds = code_page.CharacterBounds(text);
   std::size_t low = 0, high = bounds.size() - 1;  // text itself is wider
   while (low < high) {
     const std::size_t middle = low + (high - low) / 2;

@@ -4,6 +4,7 @@
 #define ROLVEX_TESTS_FAKES_FAKE_CODE_PAGE_H_
 
 #include <string>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/rules/shown_text.h"
@@ -26,9 +27,9 @@ class FakeCodePage : public CodePage {
     }
     return out;
   }
-  std::size_t CharacterSize(const std::string& bytes,
-                            std::size_t at) const override {
-    return IsValidUtf8(bytes) ? Utf8SequenceSize(bytes, at) : 1;
+  std::vector<std::size_t> CharacterBounds(
+      const std::string& bytes) const override {
+    return IsValidUtf8(bytes) ? Utf8Bounds(bytes) : ByteBounds(bytes);
   }
   std::string ToTerminal(const std::string& utf8) const override {
     return utf8;

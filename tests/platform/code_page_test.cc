@@ -33,9 +33,7 @@ TEST(CodePageTest, ReadsWindows1252AndShowsNoControlRaw) {
   EXPECT_EQ(shown.find('\x07'), std::string::npos);
   EXPECT_EQ(shown.find('\r'), std::string::npos);
   EXPECT_NE(shown.find("^[]0;owned^G^[[2J"), std::string::npos);
-  for (std::size_t at = 0; at < k1252.size(); ++at) {
-    EXPECT_EQ(page.CharacterSize(k1252, at), 1u);
-  }
+  EXPECT_EQ(page.CharacterBounds(k1252).size(), k1252.size() + 1);
 }
 
 }  // namespace

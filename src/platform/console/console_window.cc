@@ -100,7 +100,7 @@ Control& ConsoleWindow::control(ControlId id) {
 
 float ConsoleWindow::TextWidth(const std::string& text) {
   return options_.twips_per_character *
-         static_cast<float>(CharacterBounds(code_page_, text).size() - 1);
+         static_cast<float>(code_page_.CharacterBounds(text).size() - 1);
 }
 
 float ConsoleWindow::ScreenWidthTwips() {

@@ -135,27 +135,36 @@ std::string PosixCodePage::ToUtf8(const std::string& bytes) const {
   });
 }
 
-std::size_t PosixCodePage::CharacterSize(const std::string& bytes,
-                                         std::size_t at) const {
+std::vector<std::size_t> PosixCodePage::CharacterBounds(
+    const std::string& bytes) const {
   if (named_utf8_ || (from_named_ == kNone && IsValidUtf8(bytes))) {
-    return Utf8SequenceSize(bytes, at);
+    return Utf8Bounds(bytes);
   }
-  if (from_named_ == kNone) return 1;
-  // A multi-byte code page: the shortest beginning that makes a character.
-  for (std::size_t size = 1; size <= 4 && at + size <= bytes.size(); ++size) {
-    iconv(from_named_, nullptr, nullptr, nullptr, nullptr);
-    char* from = const_cast<char*>(bytes.data() + at);
-    std::size_t left = size;
-    char buffer[16];
-    char* to = buffer;
-    std::size_t room = sizeof buffer;
-    if (iconv(from_named_, &from, &left, &to, &room) !=
-            static_cast<std::size_t>(-1) &&
-        to != buffer) {
-      return size;
+  if (from_named_ == kNone) return ByteBounds(bytes);
+  // A code page iconv knows: each character is the shortest beginning of
+  // the rest that converts (at most four bytes), else one byte.
+  std::vector<std::size_t> bounds;
+  for (std::size_t at = 0; at < bytes.size();) {
+    bounds.push_back(at);
+    std::size_t size = 1;
+    for (std::size_t n = 1; n <= 4 && at + n <= bytes.size(); ++n) {
+      iconv(from_named_, nullptr, nullptr, nullptr, nullptr);
+      char* from = const_cast<char*>(bytes.data() + at);
+      std::size_t left = n;
+      char buffer[16];
+      char* to = buffer;
+      std::size_t room = sizeof buffer;
+      if (iconv(from_named_, &from, &left, &to, &room) !=
+              static_cast<std::size_t>(-1) &&
+          to != buffer) {
+        size = n;
+        break;
+      }
     }
+    at += size;
   }
-  return 1;
+  bounds.push_back(bytes.size());
+  return bounds;
 }
 
 std::string PosixCodePage::ToTerminal(const std::string& utf8) const {

@@ -32,8 +32,8 @@ class PosixCodePage : public CodePage {
   bool known() const { return known_; }
 
   std::string ToUtf8(const std::string& bytes) const override;
-  std::size_t CharacterSize(const std::string& bytes,
-                            std::size_t at) const override;
+  std::vector<std::size_t> CharacterBounds(
+      const std::string& bytes) const override;
   std::string ToTerminal(const std::string& utf8) const override;
 
  private:

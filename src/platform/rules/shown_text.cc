@@ -77,17 +77,19 @@ std::string ShownText(const CodePage& code_page, const std::string& bytes) {
   return shown;
 }
 
-std::vector<std::size_t> CharacterBounds(const CodePage& code_page,
-                                         const std::string& bytes) {
+std::vector<std::size_t> Utf8Bounds(const std::string& text) {
   std::vector<std::size_t> bounds;
-  bounds.reserve(bytes.size() + 1);
-  for (std::size_t at = 0; at < bytes.size();) {
+  bounds.reserve(text.size() + 1);
+  for (std::size_t at = 0; at < text.size(); at += Utf8SequenceSize(text, at)) {
     bounds.push_back(at);
-    const std::size_t size = code_page.CharacterSize(bytes, at);
-    at += size == 0 ? 1 : size;
-    if (at > bytes.size()) at = bytes.size();
   }
-  bounds.push_back(bytes.size());
+  bounds.push_back(text.size());
+  return bounds;
+}
+
+std::vector<std::size_t> ByteBounds(const std::string& bytes) {
+  std::vector<std::size_t> bounds(bytes.size() + 1);
+  for (std::size_t at = 0; at <= bytes.size(); ++at) bounds[at] = at;
   return bounds;
 }
 

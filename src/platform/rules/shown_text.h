@@ -30,10 +30,10 @@ std::string EscapeControls(const std::string& utf8);
 // how the rest reads.
 std::string ShownText(const CodePage& code_page, const std::string& bytes);
 
-// The byte offsets at which the characters of `bytes` begin, by
-// `code_page`, followed by bytes.size().
-std::vector<std::size_t> CharacterBounds(const CodePage& code_page,
-                                         const std::string& bytes);
+// CodePage::CharacterBounds of UTF-8 text (a byte that starts no valid
+// sequence counts as one character), and of a single-byte code page.
+std::vector<std::size_t> Utf8Bounds(const std::string& text);
+std::vector<std::size_t> ByteBounds(const std::string& bytes);
 
 }  // namespace rolvex
 

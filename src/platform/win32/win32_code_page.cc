@@ -49,13 +49,20 @@ std::string Win32CodePage::ToUtf8(const std::string& bytes) const {
   return Narrow(CP_UTF8, Wide(ansi_, bytes));
 }
 
-std::size_t Win32CodePage::CharacterSize(const std::string& bytes,
-                                         std::size_t at) const {
-  if (ansi_ == CP_UTF8) return Utf8SequenceSize(bytes, at);
-  return IsDBCSLeadByteEx(ansi_, static_cast<BYTE>(bytes[at])) &&
-                 at + 1 < bytes.size()
-             ? 2
-             : 1;
+std::vector<std::size_t> Win32CodePage::CharacterBounds(
+    const std::string& bytes) const {
+  if (ansi_ == CP_UTF8) return Utf8Bounds(bytes);
+  std::vector<std::size_t> bounds;
+  bounds.reserve(bytes.size() + 1);
+  for (std::size_t at = 0; at < bytes.size();) {
+    bounds.push_back(at);
+    at += IsDBCSLeadByteEx(ansi_, static_cast<BYTE>(bytes[at])) &&
+                  at + 1 < bytes.size()
+              ? 2
+              : 1;
+  }
+  bounds.push_back(bytes.size());
+  return bounds;
 }
 
 std::string Win32CodePage::ToTerminal(const std::string& utf8) const {

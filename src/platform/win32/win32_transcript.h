@@ -3,12 +3,15 @@
 // Explorer has none and writes nothing; started with its output redirected
 // (an unattended rollout, a test) it leaves a record of the run. Each status
 // message prints as one line (the newest line of the status label), each
-// message box as "--- title ---" and its text. Bytes go out as they are, in
-// the ANSI code page, lines ending in CR LF.
+// message box as "--- title ---" and its text. Text goes out in the
+// console's code page (the ANSI code page to a file or pipe), control
+// characters escaped, lines ending in CR LF.
 #ifndef ROLVEX_PLATFORM_WIN32_WIN32_TRANSCRIPT_H_
 #define ROLVEX_PLATFORM_WIN32_WIN32_TRANSCRIPT_H_
 
 #include <string>
+
+#include "platform/win32/win32_code_page.h"
 
 namespace rolvex {
 
@@ -23,6 +26,7 @@ class Win32Transcript {
 
  private:
   void* output_ = nullptr;
+  Win32CodePage code_page_;
 };
 
 }  // namespace rolvex

@@ -295,12 +295,14 @@ void Win32Window::SetRunInProgress(bool in_progress) {
   HMODULE user32 = GetModuleHandleA("user32.dll");
   if (user32 == nullptr) return;
   if (in_progress) {
-    if (auto create = reinterpret_cast<BlockReasonCreate>(
-            GetProcAddress(user32, "ShutdownBlockReasonCreate"))) {
+    if (auto create =
+            reinterpret_cast<BlockReasonCreate>(reinterpret_cast<void*>(
+                GetProcAddress(user32, "ShutdownBlockReasonCreate")))) {
       create(hwnd_, L"A service pack is being installed.");
     }
-  } else if (auto destroy = reinterpret_cast<BlockReasonDestroy>(
-                 GetProcAddress(user32, "ShutdownBlockReasonDestroy"))) {
+  } else if (auto destroy =
+                 reinterpret_cast<BlockReasonDestroy>(reinterpret_cast<void*>(
+                     GetProcAddress(user32, "ShutdownBlockReasonDestroy")))) {
     destroy(hwnd_);
   }
 }

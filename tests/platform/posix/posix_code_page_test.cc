@@ -16,7 +16,8 @@ TEST(PosixCodePageTest, Utf8StaysAndOnePageCanBeNamed) {
   EXPECT_EQ(rule.ToUtf8("\xC3\xA4"), "\xC3\xA4");
   // The bytes Windows-1252 leaves undefined read as Windows reads them.
   EXPECT_EQ(rule.ToUtf8("\x81\x8D"), "\xC2\x81\xC2\x8D");
-  EXPECT_EQ(rule.CharacterSize("a\xC3\xA4", 1), 2u);
+  EXPECT_EQ(rule.CharacterBounds("a\xC3\xA4"),
+            (std::vector<std::size_t>{0, 1, 3}));
 
   // CP850 (a DOS code page): 0x84 is "ä" there, not the low quote.
   const PosixCodePage dos("CP850", "");
@@ -26,7 +27,8 @@ TEST(PosixCodePageTest, Utf8StaysAndOnePageCanBeNamed) {
   EXPECT_EQ(utf8.ToUtf8("\xE4"), "\xEF\xBF\xBD");
   EXPECT_FALSE(PosixCodePage("NO-SUCH-PAGE", "").known());
   const PosixCodePage sjis("SHIFT_JIS", "");
-  EXPECT_EQ(sjis.CharacterSize("\x82\xA0", 0), 2u);
+  EXPECT_EQ(sjis.CharacterBounds("\x82\xA0" "a"),
+            (std::vector<std::size_t>{0, 2, 3}));
 
   // A terminal that shows only ASCII gets "?" (or a transliteration), never
   // a broken sequence.

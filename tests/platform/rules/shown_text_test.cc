@@ -24,9 +24,10 @@ TEST(ShownTextTest, Utf8IsCheckedAndCutByCharacter) {
                           "\xF4\x90\x80\x80", "\xE4nd"}) {
     EXPECT_FALSE(IsValidUtf8(bad)) << bad;
   }
-  EXPECT_EQ(CharacterBounds(FakeCodePage(), "a\xC3\xA4\xE2\x82\xAC"),
+  EXPECT_EQ(Utf8Bounds("a\xC3\xA4\xE2\x82\xAC"),
             (std::vector<std::size_t>{0, 1, 3, 6}));
-  EXPECT_EQ(CharacterBounds(FakeCodePage(), ""), (std::vector<std::size_t>{0}));
+  EXPECT_EQ(Utf8Bounds(""), (std::vector<std::size_t>{0}));
+  EXPECT_EQ(ByteBounds("ab"), (std::vector<std::size_t>{0, 1, 2}));
 }
 
 }  // namespace
