@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64
   xvfb xauth xdotool imagemagick x11-utils
   attr fonts-dejavu-core locales

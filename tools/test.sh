@@ -25,6 +25,15 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset mingw
 
+echo "== The Windows program as it ships: 32-bit (mingw-w64 i686), tests compiled"
+cmake --preset mingw-i686 >/dev/null
+cmake --build --preset mingw-i686
+# Both builds of both programs: machine, subsystem, manifest, imports,
+# hardening, version resource, no debug sections.
+python3 tools/pe_check.py \
+  installer=build/mingw-i686/src/Rolvex.exe preview=build/mingw-i686/src/RolvexPreview.exe \
+  installer=build/mingw/src/Rolvex.exe preview=build/mingw/src/RolvexPreview.exe
+
 echo "== Sanitizers: the Linux program, its tests and scenarios under ASan+UBSan"
 # Each report goes to a file of its own, so that a report from a program an
 # end-to-end script started, whose status the script may not look at, fails
