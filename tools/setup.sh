@@ -17,6 +17,9 @@ packages=(
 # and jq and python3-jsonschema for the end-to-end checks that read it.
 packages+=(nlohmann-json3-dev jq python3-jsonschema)
 
+# Signing the Windows programs (tools/sign.sh) and its test's certificate.
+packages+=(osslsigncode openssl)
+
 # The fleet example: Ansible runs it over Linux prefixes (ansible-core), and
 # its Windows play is checked against ansible.windows (ansible).
 packages+=(ansible-core ansible)
