@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Draws the program icon, rolvex.ico: a dark blue tile (the progress bar's
-colour) with a white arrow pointing down into a tray, at 16, 32 and 48
-pixels, 32 bits with alpha. Run it again after changing the drawing:
+colour) with a white arrow pointing down into a tray, at 16, 20, 24, 32, 48
+and 256 pixels, 32 bits with alpha (the 256-pixel image as PNG, as Windows
+keeps its large icons). Run it again after changing the drawing:
 
     python3 src/resources/make_icon.py src/resources/rolvex.ico
 """
 import struct
 import sys
+import zlib
 
 BLUE = (0, 0, 192)
 EDGE = (0, 0, 110)
@@ -58,13 +60,32 @@ def image(n):
     return header + bytes(xor) + bytes(and_mask)
 
 
+def png(n):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(
+            ">I", zlib.crc32(body) & 0xFFFFFFFF)
+    rows = bytearray()
+    for y in range(n):
+        rows.append(0)  # no filter
+        for x in range(n):
+            (r, g, b), a = pixel(x, y, n)
+            rows += bytes((r, g, b, a))
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", n, n, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(rows), 9)) +
+            chunk(b"IEND", b""))
+
+
 def main(path):
-    sizes = (16, 32, 48)
-    images = [image(n) for n in sizes]
+    sizes = (16, 20, 24, 32, 48, 256)
+    images = [png(n) if n >= 256 else image(n) for n in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(sizes)))
     offset = 6 + 16 * len(sizes)
     for n, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", n, n, 0, 0, 1, 32, len(data), offset)
+        side = n % 256  # 0 stands for 256
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(data),
+                           offset)
         offset += len(data)
     for data in images:
         out += data
