@@ -70,12 +70,25 @@ std::unique_ptr<Process> Win32ProcessRunner::Start(
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
-                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                      &info)) {
-    return nullptr;
+  // A component copied a moment ago may still be held by whoever looks at
+  // new files (a virus scanner): that refusal passes within a moment, so
+  // it is tried again for up to two seconds before the command counts as
+  // not started.
+  for (int attempt = 0;; ++attempt) {
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                       NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                       &info)) {
+      return std::make_unique<Win32Process>(info);
+    }
+    const DWORD error = GetLastError();
+    if (attempt >= 20 ||
+        (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)) {
+      return nullptr;
+    }
+    Sleep(100);
+    line.assign(command_line.begin(), command_line.end());
+    line.push_back('\0');
   }
-  return std::make_unique<Win32Process>(info);
 }
 
 }  // namespace rolvex
