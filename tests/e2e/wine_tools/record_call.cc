@@ -54,8 +54,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::string line = NameFromTrailer();
   for (int i = 1; i < __argc; ++i) line += std::string(" ") + __argv[i];
   line += "\n";
-  // Several programs may record at once; a busy file is tried again.
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  // Several programs may record at once; a busy file is tried again, for
+  // up to 10 s, as a loaded machine may keep it busy long. A call that
+  // cannot be recorded ends with 1, which the installer's report shows.
+  for (int attempt = 0; attempt < 500; ++attempt) {
     HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
