@@ -1,5 +1,6 @@
 // The run report as JSON, and writing it so that a reader never sees half
-// of it. The format is described in the README ("The run report").
+// of it. The format is described in docs/report.md, its schema in
+// docs/report.schema.json.
 #ifndef ROLVEX_REPORTING_RUN_REPORT_JSON_H_
 #define ROLVEX_REPORTING_RUN_REPORT_JSON_H_
 
