@@ -136,8 +136,9 @@ std::string HostTailToWindows(const std::string& tail) {
 
 }  // namespace
 
-DriveModel::DriveModel(std::string prefix)
-    : prefix_(std::move(prefix)), index_(std::make_shared<FolderIndex>()) {
+DriveModel::DriveModel(std::string prefix, bool indexed)
+    : prefix_(std::move(prefix)),
+      index_(std::make_shared<FolderIndex>(indexed)) {
   // A relative prefix would change meaning with the current folder.
   if (prefix_.empty() || prefix_[0] != '/') {
     char cwd[PATH_MAX];
@@ -159,8 +160,10 @@ DriveModel::DriveModel(std::string prefix)
 }
 
 DriveModel DriveModel::FromEnvironment() {
+  const char* index = getenv("ROLVEX_FILE_INDEX");
+  const bool indexed = index == nullptr || std::string_view(index) != "off";
   const char* prefix = getenv("ROLVEX_PREFIX");
-  if (prefix != nullptr && *prefix != '\0') return DriveModel(prefix);
+  if (prefix != nullptr && *prefix != '\0') return DriveModel(prefix, indexed);
   std::string home;
   if (const char* h = getenv("HOME"); h != nullptr && *h != '\0') {
     home = h;
@@ -169,7 +172,7 @@ DriveModel DriveModel::FromEnvironment() {
   } else {
     home = "/tmp";
   }
-  return DriveModel(Join(home, ".local/share/rolvex"));
+  return DriveModel(Join(home, ".local/share/rolvex"), indexed);
 }
 
 std::string DriveModel::DriveFolder(char letter, bool& from_index) const {

@@ -55,8 +55,10 @@ class DriveModel {
   // created with dosdevices/c: -> ../drive_c and an empty drive_c (missing
   // parent folders of the prefix too). A relative prefix is taken from the
   // current folder, once. Throws RunError 75 when the layout cannot be made.
-  explicit DriveModel(std::string prefix);
-  // The prefix named by ROLVEX_PREFIX, default $HOME/.local/share/rolvex.
+  // `indexed` false: no cache at all, every question goes to the disk.
+  explicit DriveModel(std::string prefix, bool indexed = true);
+  // The prefix named by ROLVEX_PREFIX, default $HOME/.local/share/rolvex;
+  // ROLVEX_FILE_INDEX=off turns the caches off.
   static DriveModel FromEnvironment();
 
   const std::string& prefix() const { return prefix_; }

@@ -60,8 +60,8 @@ std::string Below(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-FolderIndex::FolderIndex()
-    : inotify_fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+FolderIndex::FolderIndex(bool enabled)
+    : inotify_fd_(enabled ? inotify_init1(IN_NONBLOCK | IN_CLOEXEC) : -1) {
   // Asking an epoll set whether the queue holds anything costs half of a
   // read that finds it empty, and nearly every question finds it empty.
   // Without the set, each Refresh reads the queue itself.

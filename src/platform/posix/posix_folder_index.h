@@ -50,7 +50,8 @@ namespace rolvex {
 
 class FolderIndex {
  public:
-  FolderIndex();
+  // `enabled` false: nothing is ever indexed (every question goes to disk).
+  explicit FolderIndex(bool enabled = true);
   ~FolderIndex();
   FolderIndex(const FolderIndex&) = delete;
   FolderIndex& operator=(const FolderIndex&) = delete;
