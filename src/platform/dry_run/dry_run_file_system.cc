@@ -1,11 +1,13 @@
 #include "platform/dry_run/dry_run_file_system.h"
 
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "platform/rules/ascii_text.h"
 #include "platform/rules/buffer_item_reader.h"
 #include "platform/rules/directory_search.h"
+#include "platform/rules/windows_path.h"
 
 namespace rolvex {
 namespace {
@@ -16,17 +18,18 @@ constexpr int kSettable =
 constexpr int kEverything = kAttrHidden | kAttrSystem | kAttrDirectory;
 
 std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string read = DryRunFileSystem::AsRead(path);
+  const std::size_t slash = read.find_last_of('\\');
+  return slash == std::string::npos ? read : read.substr(slash + 1);
 }
 
-// The folder part of `path` as given, "" when it has none.
+// The folder part of `path`, "" when it has none.
 std::string ParentPath(const std::string& path) {
-  std::string trimmed = path;
-  while (trimmed.size() > 3 && trimmed.back() == '\\') trimmed.pop_back();
-  const std::size_t slash = trimmed.find_last_of('\\');
-  if (slash == std::string::npos) return "";
-  return trimmed.substr(0, slash);
+  std::string read = DryRunFileSystem::AsRead(path);
+  while (read.size() > 3 && read.back() == '\\') read.pop_back();
+  const std::size_t slash = read.find_last_of('\\');
+  if (slash == std::string::npos || read.size() <= 3) return "";
+  return read.substr(0, slash);
 }
 
 // A drive named alone ("C:") is asked about as its root ("C:\").
@@ -44,13 +47,15 @@ int Bits(bool folder, int attributes) {
 DryRunFileSystem::DryRunFileSystem(FileSystem& real, FileProbe& probe)
     : real_(real), probe_(probe) {}
 
+std::string DryRunFileSystem::AsRead(const std::string& path) {
+  std::optional<WindowsPath> read = ReadWindowsPath(path, "");
+  if (!read) return path;
+  read->folder = false;
+  return read->Text();
+}
+
 std::string DryRunFileSystem::Key(const std::string& path) {
-  std::string key;
-  key.reserve(path.size());
-  for (char c : path) {
-    if (c == '\\' && !key.empty() && key.back() == '\\') continue;
-    key += AsciiUpper(c);
-  }
+  std::string key = AsciiUpperCase(AsRead(path));
   while (!key.empty() && key.back() == '\\') key.pop_back();
   return key;
 }
@@ -233,11 +238,15 @@ void DryRunFileSystem::FileCopy(const std::string& source,
                                 const std::string& target) {
   const Entry from = Lookup(source);
   if (!from.exists) throw from.missing;
-  if (from.folder) throw RunError::Of(kErrPathFileAccess);
+  if (from.folder || (from.original && probe_.NotAFile(source))) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
   RequireParentFolder(target);
   const Entry to = Lookup(target);
   if (to.exists) {
-    if (to.folder) throw RunError::Of(kErrPathFileAccess);
+    if (to.folder || (to.original && probe_.NotAFile(target))) {
+      throw RunError::Of(kErrPathFileAccess);
+    }
     if ((to.attributes & (kAttrReadOnly | kAttrHidden)) != 0 ||
         (to.original && probe_.InUse(target))) {
       throw RunError::Of(kErrPermissionDenied);
@@ -267,7 +276,9 @@ std::string DryRunFileSystem::StageForRestart(const std::string& source,
                                               const std::string& target) {
   const Entry from = Lookup(source);
   if (!from.exists) throw from.missing;
-  if (from.folder) throw RunError::Of(kErrPathFileAccess);
+  if (from.folder || (from.original && probe_.NotAFile(source))) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
   RequireParentFolder(target);
   if (!from.content_of.empty() && probe_.Unreadable(from.content_of)) {
     throw RunError::Of(kErrPermissionDenied);

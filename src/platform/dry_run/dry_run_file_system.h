@@ -91,6 +91,11 @@ class DryRunFileSystem : public FileSystem {
   // exists; the write was accepted).
   void NoteWritten(const std::string& path);
 
+  // `path` as Windows reads it (platform/rules/windows_path.h), "C:\" for a
+  // drive's root; a relative path, which only the real layer can place, as
+  // it is given.
+  static std::string AsRead(const std::string& path);
+
  private:
   struct Entry {
     bool exists = false;

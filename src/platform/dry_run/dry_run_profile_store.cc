@@ -11,7 +11,7 @@ DryRunProfileStore::DryRunProfileStore(ProfileStore& real,
     : real_(real), files_(files) {}
 
 std::string DryRunProfileStore::Key(const std::string& file) {
-  return AsciiUpperCase(file);
+  return AsciiUpperCase(DryRunFileSystem::AsRead(file));
 }
 
 std::string DryRunProfileStore::GetString(const std::string& section,

@@ -17,6 +17,10 @@ class FileProbe {
   // True when the existing file `path` cannot be read, so that a copy from
   // it would fail (70).
   virtual bool Unreadable(const std::string& path) = 0;
+  // True when `path` is an existing object that is neither a file nor a
+  // folder (a pipe, a device), which the file layer refuses to read or
+  // replace (75). Asked without opening it.
+  virtual bool NotAFile(const std::string& path) = 0;
 };
 
 }  // namespace rolvex

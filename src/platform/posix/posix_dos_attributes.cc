@@ -63,42 +63,6 @@ int ReadDosAttrib(const std::string& host_path, bool* stored) {
   return n > 0 ? ParseDosAttrib(buffer, static_cast<std::size_t>(n)) : 0;
 }
 
-int ReadDosAttribAt(int folder_fd, const char* name,
-                    const std::string& host_path, bool* stored) {
-#ifdef SYS_getxattrat
-  constexpr long kGetxattrat = SYS_getxattrat;
-#else
-  constexpr long kGetxattrat = 464;  // the same number on every architecture
-#endif
-  struct XattrArgs {  // struct xattr_args of <linux/xattr.h>
-    unsigned long long value;
-    unsigned int size;
-    unsigned int flags;
-  };
-  static bool unavailable = false;
-  if (!unavailable) {
-    char buffer[256];
-    XattrArgs args{reinterpret_cast<unsigned long long>(buffer), sizeof buffer,
-                   0};
-    long n = syscall(kGetxattrat, folder_fd, name, 0, kDosAttribName, &args,
-                     sizeof args);
-    if (n >= 0) {
-      if (stored != nullptr) *stored = true;
-      return ParseDosAttrib(buffer, static_cast<std::size_t>(n));
-    }
-    if (errno == ENODATA || errno == ENOTSUP) {
-      if (stored != nullptr) *stored = false;
-      return 0;
-    }
-    // An older kernel (or a filter that refuses the call) says so with
-    // ENOSYS or EPERM; any other answer is left to the plain call below.
-    if (errno == ENOSYS || errno == EPERM || errno == EINVAL) {
-      unavailable = true;
-    }
-  }
-  return ReadDosAttrib(host_path, stored);
-}
-
 int WriteDosAttrib(const std::string& host_path, int bits) {
   // A read first: storing what is stored already would still be a write to
   // the disk's journal (and a failing removal a wasted call), and most files

@@ -32,11 +32,6 @@ int ParseDosAttrib(const char* data, std::size_t size);
 // keeps no extended attributes. `stored`, when given, tells whether the
 // attribute is there at all.
 int ReadDosAttrib(const std::string& host_path, bool* stored = nullptr);
-// The same for the entry `name` of the folder open as `folder_fd`, without
-// a walk of the whole path where the kernel can (getxattrat, Linux 6.13);
-// else by `host_path`, the entry's whole path.
-int ReadDosAttribAt(int folder_fd, const char* name,
-                    const std::string& host_path, bool* stored);
 
 // Stores `bits` (0 removes the attribute); what is stored already as asked
 // is not written again. Returns 0, or the errno of the

@@ -37,11 +37,17 @@ bool HasRecordLock(int fd) {
 }  // namespace
 
 bool IsLockedByAnotherProcess(const std::string& host_path) {
+  // Only a regular file is opened: opening a device can act on it.
+  struct stat named;
+  if (stat(host_path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
+    return false;
+  }
   int fd =
       open(host_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_ino != named.st_ino || st.st_dev != named.st_dev) {
     close(fd);
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/posix/posix_file_lock.h"
@@ -24,7 +25,10 @@ bool PosixFileProbe::Unreadable(const std::string& path) {
   } catch (const RunError&) {
     return false;
   }
-  // Not waiting at the open: a pipe must not stop the preview.
+  // Only a regular file is opened at all.
+  struct stat st;
+  if (stat(host.c_str(), &st) != 0) return errno != ENOENT;
+  if (!S_ISREG(st.st_mode)) return false;
   const int fd =
       open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd >= 0) {
@@ -32,6 +36,16 @@ bool PosixFileProbe::Unreadable(const std::string& path) {
     return false;
   }
   return errno != ENOENT;
+}
+
+bool PosixFileProbe::NotAFile(const std::string& path) {
+  struct stat st;
+  try {
+    if (stat(drives_.ToHost(path).c_str(), &st) != 0) return false;
+  } catch (const RunError&) {
+    return false;
+  }
+  return !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 }  // namespace rolvex

@@ -17,6 +17,7 @@ class PosixFileProbe : public FileProbe {
   explicit PosixFileProbe(const DriveModel& drives) : drives_(drives) {}
   bool InUse(const std::string& path) override;
   bool Unreadable(const std::string& path) override;
+  bool NotAFile(const std::string& path) override;
 
  private:
   const DriveModel& drives_;

@@ -37,11 +37,9 @@ int AttributesOf(const std::string& host_path, const struct stat& st) {
 
 // The facts of an object that must exist; throws 53 (76 when the way is
 // blocked).
-HostFacts FactsOfExisting(const DriveModel& drives,
-                          const std::string& host_path,
-                          bool with_times = false) {
+HostFacts FactsOfExisting(const std::string& host_path) {
   HostFacts facts;
-  if (!LookUpFacts(drives, host_path, facts, with_times)) {
+  if (!LookUpFacts(host_path, facts)) {
     throw ErrnoError(errno, kErrFileNotFound);
   }
   return facts;
@@ -56,24 +54,22 @@ PosixFileSystem::~PosixFileSystem() { pending_.SyncAll(); }
 void PosixFileSystem::Flush() { pending_.SyncAll(); }
 
 int PosixFileSystem::GetAttr(const std::string& path) {
-  drives_.Refresh();
-  std::string host = drives_.Map(path);
-  const HostFacts facts = FactsOfExisting(drives_, host);
+  std::string host = drives_.ToHost(path);
+  const HostFacts facts = FactsOfExisting(host);
   int bits = AttributesOf(host, facts);
   // A symbolic link is reported as Windows reports a junction, so that a
   // tree listing does not follow a link that leads back into the tree. A
   // drive's root ("C:\", also as "C:\Folder\..") is the prefix's drive
   // link itself and stays plain.
-  if (facts.is_link && host != drives_.Map(path.substr(0, 2))) {
+  if (facts.is_link && host != drives_.ToHost(path.substr(0, 2))) {
     bits |= kAttrReparsePoint;
   }
   return bits;
 }
 
 void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
-  drives_.Refresh();
-  std::string host = drives_.Map(path);
-  const HostFacts facts = FactsOfExisting(drives_, host);
+  std::string host = drives_.ToHost(path);
+  const HostFacts facts = FactsOfExisting(host);
   // Every pass sets the attributes of each target it handles, kept ones
   // too, so this reaches every folder a run works in, also those where
   // nothing needs copying any more after a killed run.
@@ -130,7 +126,8 @@ void PosixFileSystem::FileCopy(const std::string& source,
   struct stat target_st;
   const bool replaces = StatFollow(host_target, target_st);
   if (replaces) {
-    if (S_ISDIR(target_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+    // Only a file is replaced, and nothing else is opened to find out.
+    if (!S_ISREG(target_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
     // Only the stored hidden bit protects: a dot name reads as hidden, yet a
     // pack must be able to replace a dot-named file it installed before.
     bool read_only =
@@ -199,7 +196,7 @@ void PosixFileSystem::MkDir(const std::string& path) {
 
 FileTime PosixFileSystem::DateLastModified(const std::string& path) {
   std::string host = drives_.ToHost(path);
-  const HostFacts facts = FactsOfExisting(drives_, host, /*with_times=*/true);
+  const HostFacts facts = FactsOfExisting(host);
   // The file-system object's GetFile finds files only.
   if (S_ISDIR(facts.mode)) throw RunError::Of(kErrFileNotFound);
   return static_cast<FileTime>(facts.mtime);
@@ -211,7 +208,7 @@ void PosixFileSystem::AppendLine(const std::string& path,
   // Only the kind and the read-only bit count here, which appending to the
   // file (this line's predecessors) does not change.
   HostFacts facts;
-  if (LookUpFacts(drives_, host, facts, /*with_times=*/false)) {
+  if (LookUpFacts(host, facts)) {
     if (!S_ISREG(facts.mode)) throw RunError::Of(kErrPathFileAccess);
     if ((AttributesOf(host, facts) & kAttrReadOnly) != 0) {
       throw RunError::Of(kErrPermissionDenied);
@@ -219,18 +216,16 @@ void PosixFileSystem::AppendLine(const std::string& path,
   } else {
     RequireParentFolder(host);
   }
-  // Opened relative to the folder the index holds open, where it holds
-  // one: the kernel then walks one name instead of the whole path.
-  constexpr int kFlags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
-  const std::size_t slash = host.find_last_of('/');
-  const int folder_fd = slash == std::string::npos || slash == 0
-                            ? -1
-                            : drives_.index().FolderDescriptor(
-                                  std::string_view(host.data(), slash));
-  UniqueFd fd(folder_fd >= 0
-                  ? openat(folder_fd, host.c_str() + slash + 1, kFlags, 0666)
-                  : open(host.c_str(), kFlags, 0666));
+  // Not waiting at the open, and checked again once open: the name may
+  // have been turned into a pipe or a device in between.
+  UniqueFd fd(open(
+      host.c_str(),
+      O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
   if (!fd.ok()) throw ErrnoError(errno, kErrPathNotFound);
+  struct stat opened;
+  if (fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
   // One write for the whole line, so that lines of two writers never mix.
   if (!WriteAll(fd.get(), line + "\r\n")) {
     throw ErrnoError(errno, kErrPathNotFound);
@@ -241,7 +236,11 @@ void PosixFileSystem::AppendLine(const std::string& path,
 std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
     const std::string& path) {
   std::string host = drives_.ToHost(path);
-  // Not waiting at the open: a pipe must not stop the installer.
+  // Only a regular file is opened; not waiting at the open, and checked
+  // again once open, in case the name was turned into a pipe in between.
+  struct stat named;
+  if (!StatFollow(host, named)) throw ErrnoError(errno, kErrFileNotFound);
+  if (!S_ISREG(named.st_mode)) throw RunError::Of(kErrPathFileAccess);
   UniqueFd fd(open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.ok()) throw ErrnoError(errno, kErrFileNotFound);
   struct stat st;

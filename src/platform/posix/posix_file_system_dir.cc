@@ -41,28 +41,15 @@ bool NothingThere(int err) {
 // cannot be used: a link that leads nowhere is not listed, since reading its
 // attributes afterwards would fail and stop a whole tree listing. Sets `err`
 // for a failure that is no such link.
-int EntryAttributes(const DriveModel& drives, const std::string& folder,
-                    const std::string& name, int& err) {
+int EntryAttributes(const std::string& folder, const std::string& name,
+                    int& err) {
   std::string path = folder == "/" ? "/" + name : folder + "/" + name;
   HostFacts facts;
-  if (!LookUpFacts(drives, path, facts, /*with_times=*/false)) {
+  if (!LookUpFacts(path, facts)) {
     if (!NothingThere(errno)) err = errno;
     return -1;
   }
   return AttributeBits(name, facts.mode, facts.stored_bits);
-}
-
-// A path "X:\a\b" without empty, "." or ".." components.
-bool IsPlainPath(const std::string& path) {
-  if (path.size() < 4 || path[2] != '\\') return false;
-  for (std::size_t start = 3; start <= path.size();) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    const std::string_view part(path.data() + start, end - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    start = end + 1;
-  }
-  return true;
 }
 
 }  // namespace
@@ -70,66 +57,48 @@ bool IsPlainPath(const std::string& path) {
 std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   found_.clear();
   next_ = 0;
-  // An unusable drive fails the search as a whole.
-  drives_.Refresh();
-  const std::string drive_root = drives_.Map(path.substr(0, 2));
-  size_t slash = path.find_last_of('\\');
+  // An unusable drive fails the search as a whole; "C:foo" names no folder
+  // unless the path rule can take it from the current folder.
+  const std::string drive_root = drives_.ToHost(path.substr(0, 2));
+  const size_t slash = path.find_last_of("\\/");
   if (slash == std::string::npos) {
-    drives_.Map(path);  // "C:foo" names no folder: 76
-    return "";          // "C:" alone names no entry
+    drives_.ToHost(path);
+    return "";  // "C:" alone names no entry
   }
   std::string last = path.substr(slash + 1);
   if (last.empty()) return "";  // "C:\Folder\" is no entry either
 
-  // A plain path (see IsPlainPath) that maps as a whole needs no mapping of
-  // its folder on its own: that is part of the whole, made by the same
-  // rules. Any failure is sorted out by the steps below, in their order.
-  if (!IsWildcardPattern(last) && IsPlainPath(path)) {
-    std::string host;
+  if (IsWildcardPattern(last)) {
+    std::string host_folder;
     try {
-      host = drives_.Map(path);
-    } catch (const RunError&) {
+      host_folder = drives_.ToHost(path.substr(0, slash + 1));
+    } catch (const RunError& e) {
+      // A file on the way, or a folder name that no folder can have: either
+      // way the folder is missing.
+      if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
+        return "";
+      }
+      throw;
     }
-    if (!host.empty()) {
-      if (host == drive_root) return "";
-      std::string name = SearchOne(host, mask);
-      if (!name.empty()) return name;
-      return "";
-    }
+    if (IsBadPattern(last)) throw RunError::Of(kErrBadFileName);
+    // The root of a drive has no "." and ".." entries, as on NTFS.
+    found_ = SearchFolder(host_folder, last, mask,
+                          /*with_dot_entries=*/host_folder != drive_root);
+    return DirNext();
   }
-
-  std::string host_folder;
+  std::string host;
   try {
-    host_folder = drives_.Map(path.substr(0, slash + 1));
+    host = drives_.ToHost(path);
   } catch (const RunError& e) {
-    // A file on the way, or a folder name that no folder can have: either
-    // way the folder is missing.
     if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
       return "";
     }
     throw;
   }
-
-  if (IsWildcardPattern(last)) {
-    if (IsBadPattern(last)) throw RunError::Of(kErrBadFileName);
-    // The root of a drive has no "." and ".." entries, as on NTFS.
-    found_ = SearchFolder(host_folder, last, mask,
-                          /*with_dot_entries=*/host_folder != drive_root);
-  } else {
-    std::string host;
-    try {
-      host = drives_.Map(path);
-    } catch (const RunError& e) {
-      if (e.number() == kErrPathNotFound) return "";
-      throw;
-    }
-    // "C:\." or "C:\Folder\.." comes to the drive's root, which is no
-    // entry of any folder.
-    if (host == drive_root) return "";
-    std::string name = SearchOne(host, mask);
-    if (!name.empty()) found_.push_back(name);
-  }
-  return DirNext();
+  // "C:\." or "C:\Folder\.." comes to the drive's root, which is no
+  // entry of any folder.
+  if (host == drive_root) return "";
+  return SearchOne(host, mask);
 }
 
 std::string PosixFileSystem::DirNext() {
@@ -141,7 +110,6 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
     const std::string& host_folder, const std::string& pattern, int mask,
     bool with_dot_entries) {
   std::vector<std::string> names;
-  drives_.index().Index(host_folder);
   DIR* dir = opendir(host_folder.c_str());
   if (dir == nullptr) {
     // A missing folder holds nothing; one that may not be read is no empty
@@ -168,7 +136,7 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
       }
       continue;
     }
-    int attributes = EntryAttributes(drives_, host_folder, name, err);
+    int attributes = EntryAttributes(host_folder, name, err);
     if (err != 0) break;
     if (attributes >= 0 && PassesMask(attributes, mask)) names.push_back(name);
   }
@@ -180,7 +148,7 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
 
 std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask) {
   HostFacts facts;
-  if (!LookUpFacts(drives_, host_path, facts, /*with_times=*/false)) {
+  if (!LookUpFacts(host_path, facts)) {
     if (NothingThere(errno)) return "";
     throw ErrnoError(errno, kErrFileNotFound);
   }

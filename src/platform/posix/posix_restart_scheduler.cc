@@ -118,6 +118,14 @@ bool PosixRestartScheduler::ReplaceAtRestart(const std::string& source,
       !Writable(target)) {
     return false;
   }
+  // Carried out later, from another folder: only whole paths keep their
+  // meaning until then.
+  for (const std::string* path : {&source, &target}) {
+    if (path->size() < 3 || (*path)[1] != ':' ||
+        ((*path)[2] != '\\' && (*path)[2] != '/')) {
+      return false;
+    }
+  }
   try {
     drives_.ToHost(source);
     drives_.ToHost(target);

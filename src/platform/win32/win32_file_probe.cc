@@ -30,4 +30,8 @@ bool Win32FileProbe::Unreadable(const std::string& path) {
          error != ERROR_PATH_NOT_FOUND;
 }
 
+// A path on a drive names a file or a folder; the devices a name such as
+// "CON" reaches are what the copy itself meets and reports.
+bool Win32FileProbe::NotAFile(const std::string&) { return false; }
+
 }  // namespace rolvex

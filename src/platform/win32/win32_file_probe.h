@@ -16,6 +16,7 @@ class Win32FileProbe : public FileProbe {
  public:
   bool InUse(const std::string& path) override;
   bool Unreadable(const std::string& path) override;
+  bool NotAFile(const std::string& path) override;
 };
 
 }  // namespace rolvex

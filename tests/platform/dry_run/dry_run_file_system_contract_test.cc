@@ -61,6 +61,7 @@ class MemoryProbe : public FileProbe {
     const MemoryFileSystem::Node* node = real_.Find(path);
     return node != nullptr && node->unreadable;
   }
+  bool NotAFile(const std::string&) override { return false; }
 
  private:
   MemoryFileSystem& real_;

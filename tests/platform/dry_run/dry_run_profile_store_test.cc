@@ -17,6 +17,7 @@ class NothingInUse : public FileProbe {
  public:
   bool InUse(const std::string&) override { return false; }
   bool Unreadable(const std::string&) override { return false; }
+  bool NotAFile(const std::string&) override { return false; }
 };
 
 TEST(DryRunProfileStore, WritesAreCheckedRecordedReadBackAndNeverMade) {

@@ -140,9 +140,8 @@ TEST(DriveModelTest, DotsSlashesAndSeparators) {
     // ".." never leaves the drive's folder.
     EXPECT_EQ(m->ToHost("C:\\..\\..\\etc\\passwd"), c + "/etc/passwd");
     EXPECT_EQ(m->ToHost("C:\\a\\"), c + "/a");
-    // "/" does not separate; it and the other refused characters are bad
-    // names.
-    EXPECT_EQ(ErrorOf(*m, "C:\\a/../../x"), kErrBadFileName);
+    // "/" separates as "\\" does; the refused characters are bad names.
+    EXPECT_EQ(m->ToHost("C:\\a/../b/x."), c + "/b/x");
     EXPECT_EQ(ErrorOf(*m, "C:\\a\\b*.txt"), kErrBadFileName);
     EXPECT_EQ(ErrorOf(*m, std::string("C:\\a\x01", 5)), kErrBadFileName);
   }
@@ -162,17 +161,12 @@ TEST(DriveModelTest, HostNamesWindowsRefusesAreReachableButNotMade) {
   EXPECT_EQ(model.ToWindows(model.ToHost("C:\\SP: \"1\"")), "C:\\SP: \"1\"");
   EXPECT_EQ(ErrorOf(model, "C:\\SP: \"1\"\\new|file.txt"), kErrBadFileName);
   EXPECT_EQ(ErrorOf(model, "C:\\missing\\what?.txt"), kErrBadFileName);
-  // "/" never names a host entry, wherever it stands.
-  mkdir((temp.drive_c() + "/a").c_str(), 0755);
-  EXPECT_EQ(ErrorOf(model, "C:\\a/"), kErrBadFileName);
 }
 
 TEST(DriveModelTest, PathsThatNameNoUsableDriveAreNotFound) {
   TempPrefix temp;
   DriveModel model(temp.path());
-  EXPECT_EQ(ErrorOf(model, "Windows\\Fonts"), kErrPathNotFound);
   EXPECT_EQ(ErrorOf(model, "\\\\server\\share\\x"), kErrPathNotFound);
-  EXPECT_EQ(ErrorOf(model, "C:relative"), kErrPathNotFound);
   EXPECT_EQ(ErrorOf(model, ""), kErrPathNotFound);
   EXPECT_EQ(ErrorOf(model, "D:\\x"), kErrPathNotFound);
   // Z: falls back to the host root while there is no z: link.
@@ -214,6 +208,19 @@ TEST(DriveModelTest, NamesHostPathsAsWindowsPaths) {
   for (char& ch : expected) ch = ch == '/' ? '\\' : ch;
   EXPECT_EQ(model.ToWindows(temp.path() + "/dosdevices"), expected);
   EXPECT_EQ(model.ToWindows("/"), "Z:\\");
+  // A folder reached through a link keeps the name it was reached by.
+  mkdir((temp.drive_c() + "/Media").c_str(), 0755);
+  mkdir((temp.drive_c() + "/Media/SP7").c_str(), 0755);
+  symlink("Media/SP7", (temp.drive_c() + "/ServicePacks").c_str());
+  EXPECT_EQ(model.ToWindows(temp.drive_c() + "/ServicePacks"),
+            "C:\\ServicePacks");
+  // A relative Windows path is taken from the current folder.
+  const std::string cwd = std::filesystem::current_path();
+  ASSERT_EQ(chdir((temp.drive_c() + "/Media").c_str()), 0);
+  EXPECT_EQ(model.ToHost("sp7\\..\\log.txt"),
+            temp.path() + "/dosdevices/c:/Media/log.txt");
+  EXPECT_EQ(model.ToHost("C:x"), temp.path() + "/dosdevices/c:/Media/x");
+  ASSERT_EQ(chdir(cwd.c_str()), 0);
 }
 
 TEST(DriveModelTest, ProgramDirNamesTheTestProgramsFolder) {
