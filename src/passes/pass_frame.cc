@@ -90,6 +90,15 @@ void HandleEntry(PassContext& context, const std::string& tree_dir,
                                        context.target_path);
     handlers.file(context);
   }
+  // A killed run may have left a temporary in a folder where nothing needs
+  // copying any more; this is the one place every such folder is met.
+  if (context.EntryIsFolder()) {
+    context.state.files.RemoveStaleTemporaries(context.target_path);
+  } else if (const std::size_t slash = context.target_path.find_last_of('\\');
+             slash != std::string::npos) {
+    context.state.files.RemoveStaleTemporaries(
+        context.target_path.substr(0, slash));
+  }
   // Folders and files alike; for a folder this also clears hidden and system.
   context.guard.run(
       [&] { context.state.files.SetAttr(context.target_path, kAttrNormal); });

@@ -127,6 +127,15 @@ class FileSystem {
   // their end. Never throws. The default has nothing to flush: a backend
   // whose copies are as durable as the platform makes them when they return.
   virtual void Flush() {}
+
+  // Removes what a killed run of this program left in the folder `folder`:
+  // the temporaries its copies and ini writes are built in (a file of
+  // another program is never touched). Each folder is swept once per run;
+  // the passes ask for every folder they work in. Never throws: what cannot
+  // be removed stays. The default has nothing to sweep.
+  virtual void RemoveStaleTemporaries(const std::string& folder) {
+    (void)folder;
+  }
 };
 
 }  // namespace rolvex

@@ -70,13 +70,6 @@ int PosixFileSystem::GetAttr(const std::string& path) {
 void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
   std::string host = drives_.ToHost(path);
   const HostFacts facts = FactsOfExisting(host);
-  // Every pass sets the attributes of each target it handles, kept ones
-  // too, so this reaches every folder a run works in, also those where
-  // nothing needs copying any more after a killed run.
-  const std::size_t slash = host.find_last_of('/');
-  SweepStaleTemporaries(slash == std::string::npos ? std::string_view(".")
-                        : slash == 0               ? std::string_view("/")
-                                     : std::string_view(host.data(), slash));
   int wanted =
       attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
   bool folder = S_ISDIR(facts.mode);
@@ -150,11 +143,10 @@ std::string PosixFileSystem::StageForRestart(const std::string& source,
   RequireParentFolder(host_target);
   const std::size_t backslash = target.find_last_of('\\');
   const std::string host_folder = HostFolder(host_target);
-  static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name =
         ".~rolvex-restart-" + std::to_string(time(nullptr)) + "-" +
-        std::to_string(getpid()) + "-" + std::to_string(counter++) + "~" +
+        std::to_string(getpid()) + "-" + std::to_string(staged_++) + "~" +
         HostName(host_target).substr(0, 120);
     const std::string host_staged = host_folder + "/" + name;
     struct stat taken;
@@ -165,6 +157,15 @@ std::string PosixFileSystem::StageForRestart(const std::string& source,
     return target.substr(0, backslash + 1) + name;
   }
   throw RunError::Of(kErrPathFileAccess);
+}
+
+void PosixFileSystem::RemoveStaleTemporaries(const std::string& folder) {
+  try {
+    const std::string host = drives_.ToHost(folder);
+    if (swept_.insert(host).second) SweepStaleTemporaries(host);
+  } catch (const RunError&) {
+    // A folder that cannot be named holds nothing to sweep.
+  }
 }
 
 void PosixFileSystem::Kill(const std::string& path) {

@@ -32,6 +32,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,7 @@ class PosixFileSystem : public FileSystem {
   // One syncfs for each file system that FileCopy put files on since the
   // last Flush (see ReplaceByCopy for what is flushed when).
   void Flush() override;
+  void RemoveStaleTemporaries(const std::string& folder) override;
 
  private:
   // The names of a pattern search in `host_folder`, filtered and sorted;
@@ -84,6 +86,8 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> found_;
   std::size_t next_ = 0;
   std::function<void()> tick_;
+  std::set<std::string> swept_;  // host folders swept in this run
+  unsigned staged_ = 0;          // restart copies staged in this run
 };
 
 }  // namespace rolvex

@@ -143,10 +143,7 @@ bool MakerIsGone(const TemporaryMaker& maker) {
   return start != 0 && start != maker.start;
 }
 
-bool ProcFdUsable() {
-  static const bool usable = access("/proc/self/fd", X_OK) == 0;
-  return usable;
-}
+bool ProcFdUsable() { return access("/proc/self/fd", X_OK) == 0; }
 
 // Links the unnamed file `fd` in at `name`.
 int LinkIn(int fd, const std::string& name) {
@@ -200,7 +197,6 @@ TemporaryFile::TemporaryFile(const std::string& target, mode_t mode,
                              bool unnamed)
     : target_(target) {
   const std::string folder = HostFolder(target);
-  SweepStaleTemporaries(folder);
   if (unnamed && ProcFdUsable()) {
     fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (fd_ >= 0) {
@@ -210,11 +206,11 @@ TemporaryFile::TemporaryFile(const std::string& target, mode_t mode,
     // Refused by this file system or kernel (EOPNOTSUPP, EISDIR, ...): the
     // named form below meets any other failure again and reports it.
   }
-  static std::atomic<unsigned> counter{0};
+  // A named file may meet the names a killed run left: they go first.
+  SweepStaleTemporaries(folder);
   const std::string stem = folder + "/" + NameStem(ThisProcess());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string fresh =
-        stem + "new" + std::to_string(counter++) + Shown(target);
+    std::string fresh = stem + "new" + std::to_string(attempt) + Shown(target);
     fd_ = open(fresh.c_str(),
                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
     if (fd_ < 0) {
@@ -295,15 +291,6 @@ int TemporaryFile::Commit() {
 }
 
 void SweepStaleTemporaries(std::string_view folder_path) {
-  static std::mutex mutex;
-  static std::set<std::string> swept;
-  static std::string last;  // asked again and again for the files in it
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (folder_path == last) return;
-    last = folder_path;
-    if (!swept.insert(last).second) return;
-  }
   const std::string folder(folder_path);
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return;

@@ -44,7 +44,8 @@
 namespace rolvex {
 
 // A new file beside the host path `target` that becomes `target` on Commit
-// and disappears otherwise. Creating one first sweeps the folder (below).
+// and disappears otherwise. Creating a named one first sweeps the folder
+// (below).
 class TemporaryFile {
  public:
   // Opens the file for writing with `mode` (the umask applies). `unnamed`
@@ -79,9 +80,8 @@ class TemporaryFile {
   bool named_ = false;
 };
 
-// Removes the stale temporaries (above) in the host folder `folder`, the
-// first time it is called for that folder in this process; later calls cost
-// one lookup. Best effort: what cannot be read or removed is left.
+// Removes the stale temporaries (above) in the host folder `folder`: one
+// read of the folder. Best effort: what cannot be read or removed is left.
 void SweepStaleTemporaries(std::string_view folder);
 
 // Whether `name` follows the grammar above; sets the parts when it does,

@@ -110,11 +110,6 @@ int Win32FileSystem::GetAttr(const std::string& path) {
 }
 
 void Win32FileSystem::SetAttr(const std::string& path, int attributes) {
-  // Every pass sets the attributes of each target it handles, so this
-  // reaches every folder a run works in, also one where a killed run left
-  // a temporary and nothing needs copying any more.
-  const std::size_t slash = path.find_last_of('\\');
-  if (slash != std::string::npos) SweepStaleTemporaries(path.substr(0, slash));
   DWORD wanted = static_cast<DWORD>(attributes) & kSettableAttributes;
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
   if (!SetFileAttributesA(path.c_str(), wanted)) {

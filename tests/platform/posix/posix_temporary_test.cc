@@ -151,13 +151,12 @@ TEST(PosixTemporaryTest, TheSweepRemovesOnlyStaleFilesOfTheInstallersMaking) {
   kept.push_back(old_form);
   std::sort(kept.begin(), kept.end());
 
-  // Setting a target's attributes sweeps its folder, once per run.
+  // The layer sweeps a folder once per run, when the passes ask.
   PosixFileSystem fs(drives);
-  fs.SetAttr("C:\\Data\\f", 0);
+  fs.RemoveStaleTemporaries("C:\\Data");
   EXPECT_EQ(Names(folder), kept);
   const std::string later = bound(".~rolvex-" + other_boot + ids + "1-3-");
-  fs.SetAttr("C:\\Data\\f", 0);
-  SweepStaleTemporaries(folder);
+  fs.RemoveStaleTemporaries("C:\\data\\");
   EXPECT_TRUE(std::filesystem::exists(folder + "/" + later));
 }
 
