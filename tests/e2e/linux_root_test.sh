@@ -137,7 +137,7 @@ rm -f "$DRIVE_C/QueltServicePack.log" "$PREFIX/plan.json"
 printf 'C:\\a\n!C:\\b\n' >"$PREFIX/rolvex-pending-renames.txt"
 chown "$owner:$group" "$PREFIX/rolvex-pending-renames.txt"
 cp -a "$PREFIX" "$E2E_TMP/prefix-before"
-capless=(setpriv --bounding-set=-setuid,-setgid)
+capless=(setpriv "--bounding-set=-setuid,-setgid")
 for program in "$E2E_PROGRAM 2" "$ROLVEX_PREVIEW_BIN --json $PREFIX/plan.json $SP" \
   "$ROLVEX_RESTART_BIN"; do
   status=0
