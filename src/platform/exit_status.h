@@ -11,7 +11,10 @@ enum ExitStatus : int {
   // A failure that escaped every handler: it is reported, then the program
   // ends. It counts as a failure, so it shares the number.
   kExitFailure = 1,
-  kExitByExitButton = 2,         // exit button, before or during a run
+  kExitByExitButton = 2,  // exit button, before or during a run
+  // Linux, run by root: the prefix's owner's rights could not be taken, so
+  // nothing was started; like the exit button, an end before the run.
+  kExitNotAsOwner = 2,
   kExitAborted = 3,              // operator's Abort; the cancel latch is set
   kExitLatchSet = 4,             // start refused: the cancel latch was set
   kExitRestartScheduled = 3010,  // completed; a replacement awaits a restart

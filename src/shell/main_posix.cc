@@ -2,7 +2,8 @@
 // model, chooses the window, and runs the window's load event.
 //
 // Environment:
-//   ROLVEX_PREFIX    the prefix folder that holds the drives (drive model)
+//   ROLVEX_PREFIX    the prefix folder that holds the drives (drive model;
+//                    default ~/.local/share/rolvex, see posix_prefix_owner.h)
 //   ROLVEX_UI        "console" for the terminal window, "qt" for the Qt
 //                    window; otherwise Qt when $DISPLAY or $WAYLAND_DISPLAY
 //                    is set, else the console. When Qt cannot reach the
@@ -31,6 +32,11 @@
 // standard error and ends the program with status 1. While another run
 // holds the prefix the program ends at once with 1618 (82 after the 8-bit
 // cut), having changed nothing.
+//
+// Run by root over a prefix another user owns, the program becomes that
+// user before it touches the prefix (posix_prefix_owner.h); when it cannot,
+// it ends with status 2 and one line on standard error, having changed
+// nothing.
 #include <limits.h>
 #include <unistd.h>
 
@@ -47,6 +53,7 @@
 #include "platform/posix/posix_drive_model.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_prefix_owner.h"
 #include "platform/posix/posix_process_runner.h"
 #include "platform/posix/posix_profile_store.h"
 #include "platform/posix/posix_program_folder.h"
@@ -261,6 +268,13 @@ int main(int argc, char** argv) {
   NoteEndOfSession();
   const std::string command_line = JoinArguments(argc, argv);
   try {
+    // Root over a user's prefix acts as that user before anything of the
+    // prefix is read or written (posix_prefix_owner.h).
+    if (const std::string problem = ActAsPrefixOwner(PrefixFromEnvironment());
+        !problem.empty()) {
+      std::cerr << "rolvex: " << problem << '\n';
+      return kExitNotAsOwner;
+    }
     const DriveModel drives = DriveModel::FromEnvironment();
     // Before anything is read or written: a second run changes nothing.
     PosixRunLock run_lock(drives.prefix());

@@ -8,9 +8,10 @@
 //
 // A prefix without drives is not made (the installer would make it): the
 // preview then ends with status 2, as for a bad command line, a missing
-// FOLDER or a report that cannot be written. The other statuses are those
-// of shell/preview.h; 3010 arrives as 194, its low 8 bits, as it does from
-// rolvex.
+// FOLDER, a report that cannot be written or, run by root over a prefix
+// another user owns, when the preview cannot become that user. The other
+// statuses are those of shell/preview.h; 3010 arrives as 194, its low 8 bits,
+// as it does from rolvex.
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,7 @@
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_probe.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_prefix_owner.h"
 #include "platform/posix/posix_process_runner.h"
 #include "platform/posix/posix_profile_store.h"
 #include "platform/posix/posix_program_folder.h"
@@ -45,15 +47,6 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The prefix as DriveModel::FromEnvironment names it, without making it.
-std::string PrefixFolder() {
-  const char* prefix = std::getenv("ROLVEX_PREFIX");
-  if (prefix != nullptr && *prefix != '\0') return prefix;
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr && *home != '\0' ? home : "/tmp") +
-         "/.local/share/rolvex";
-}
-
 std::string OwnFolder(const DriveModel& drives, const char* argv0) {
   char current[PATH_MAX];
   const std::string folder =
@@ -63,10 +56,16 @@ std::string OwnFolder(const DriveModel& drives, const char* argv0) {
 }
 
 int Preview(const PreviewArguments& arguments, const char* argv0) {
-  const std::string prefix = PrefixFolder();
+  const std::string prefix = PrefixFromEnvironment();
   if (!IsFolder(prefix + "/dosdevices")) {
     std::cerr << "rolvex-preview: the prefix " << prefix
               << " has no drives yet (no dosdevices folder)\n";
+    return kPreviewNotRun;
+  }
+  // Root previewing a user's prefix reads it, and writes the plan, as that
+  // user (posix_prefix_owner.h).
+  if (const std::string problem = ActAsPrefixOwner(prefix); !problem.empty()) {
+    std::cerr << "rolvex-preview: " << problem << '\n';
     return kPreviewNotRun;
   }
   const DriveModel drives(prefix);

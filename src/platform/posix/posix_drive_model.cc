@@ -20,6 +20,7 @@
 
 #include "platform/posix/posix_folder_names.h"
 #include "platform/posix/posix_host_path.h"
+#include "platform/posix/posix_prefix_owner.h"
 #include "platform/rules/ascii_text.h"
 #include "platform/rules/windows_path.h"
 #include "platform/run_error.h"
@@ -155,17 +156,7 @@ DriveModel::DriveModel(std::string prefix, bool indexed)
 DriveModel DriveModel::FromEnvironment() {
   const char* index = getenv("ROLVEX_FILE_INDEX");
   const bool indexed = index == nullptr || std::string_view(index) != "off";
-  const char* prefix = getenv("ROLVEX_PREFIX");
-  if (prefix != nullptr && *prefix != '\0') return DriveModel(prefix, indexed);
-  std::string home;
-  if (const char* h = getenv("HOME"); h != nullptr && *h != '\0') {
-    home = h;
-  } else if (struct passwd* pw = getpwuid(getuid()); pw != nullptr) {
-    home = pw->pw_dir;
-  } else {
-    home = "/tmp";
-  }
-  return DriveModel(Join(home, ".local/share/rolvex"), indexed);
+  return DriveModel(PrefixFromEnvironment(), indexed);
 }
 
 std::string DriveModel::DriveFolder(char letter) const {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 #include "platform/rules/command_line_split.h"
@@ -66,32 +67,36 @@ void SleepMicroseconds(long long us) {
 std::string PosixProcessRunner::FindOnPath(const std::string& name) const {
   const char* path = std::getenv("PATH");
   if (path == nullptr) return "";
-  std::string folders(path);
-  std::size_t begin = 0;
-  while (begin <= folders.size()) {
-    std::size_t end = folders.find(':', begin);
-    if (end == std::string::npos) end = folders.size();
-    std::string folder = folders.substr(begin, end - begin);
-    begin = end + 1;
+  std::vector<std::string> folders;
+  const std::string entries(path);
+  for (std::size_t begin = 0; begin <= entries.size();) {
+    std::size_t end = entries.find(':', begin);
+    if (end == std::string::npos) end = entries.size();
     // An empty entry would mean the current folder; the installer's current
     // folder is no place to pick programs from.
-    if (folder.empty()) continue;
-
+    if (end > begin) folders.push_back(entries.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  // The exact name anywhere on PATH first: a stand-in "RegSvr32" put on
+  // PATH must win over Wine's "regsvr32" in /usr/bin, whichever comes first.
+  for (const std::string& folder : folders) {
     std::string exact = folder + "/" + name;
     if (IsExecutableFile(exact)) return exact;
-    if (DIR* dir = opendir(folder.c_str())) {
-      std::string found;
-      while (struct dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, name.c_str()) != 0) continue;
-        std::string candidate = folder + "/" + entry->d_name;
-        // Several spellings: take the first in byte order, so that the
-        // choice does not depend on the order the folder is listed in.
-        if (IsExecutableFile(candidate) && (found.empty() || candidate < found))
-          found = candidate;
-      }
-      closedir(dir);
-      if (!found.empty()) return found;
+  }
+  for (const std::string& folder : folders) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) continue;
+    std::string found;
+    while (struct dirent* entry = readdir(dir)) {
+      if (strcasecmp(entry->d_name, name.c_str()) != 0) continue;
+      std::string candidate = folder + "/" + entry->d_name;
+      // Several spellings: take the first in byte order, so that the
+      // choice does not depend on the order the folder is listed in.
+      if (IsExecutableFile(candidate) && (found.empty() || candidate < found))
+        found = candidate;
     }
+    closedir(dir);
+    if (!found.empty()) return found;
   }
   return "";
 }
@@ -129,6 +134,21 @@ bool PosixProcessRunner::Resolve(const std::string& command_line,
   return false;
 }
 
+std::vector<char*> PosixProcessRunner::ChildEnvironment(
+    std::vector<std::string>& own) const {
+  std::vector<char*> environment;
+  const std::string wine_prefix = drives_.prefix();
+  const bool wine = IsRegularFile(wine_prefix + "/system.reg");
+  if (wine) own.push_back("WINEPREFIX=" + wine_prefix);
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    if (wine && std::strncmp(*variable, "WINEPREFIX=", 11) == 0) continue;
+    environment.push_back(*variable);
+  }
+  for (std::string& variable : own) environment.push_back(variable.data());
+  environment.push_back(nullptr);
+  return environment;
+}
+
 std::unique_ptr<Process> PosixProcessRunner::Start(
     const std::string& command_line) {
   ReapOrphans();
@@ -151,12 +171,14 @@ std::unique_ptr<Process> PosixProcessRunner::Start(
   if (posix_spawn_file_actions_init(&actions) != 0) return nullptr;
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
                                    O_RDONLY, 0);
+  std::vector<std::string> own_environment;
+  std::vector<char*> environment = ChildEnvironment(own_environment);
   pid_t pid;
   // posix_spawn (not posix_spawnp): the path is already resolved, and glibc
   // reports a failed exec here, so a file that cannot be executed (no
   // permission, no interpreter line) is "cannot be started".
   const int spawned = posix_spawn(&pid, command.program.c_str(), &actions,
-                                  nullptr, argv.data(), environ);
+                                  nullptr, argv.data(), environment.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return nullptr;
   return std::make_unique<PosixProcess>(pid);

@@ -9,17 +9,20 @@
 //   Windows), mapped through the drive model;
 // - a name with "/" (and neither of the above) is a host path, taken from the
 //   current folder when relative;
-// - any other name is looked up along PATH (empty entries are skipped), in
-//   each folder by its exact name first, then without regard to letter case,
-//   as Windows would find "regsvr32" for "RegSvr32"; only executable files
-//   count there.
+// - any other name is looked up along PATH (empty entries are skipped): by
+//   its exact name in every folder first, then without regard to letter case
+//   folder by folder, as Windows would find "regsvr32" for "RegSvr32"; only
+//   executable files count there.
 // The rest of the line is split into words by the C runtime's rules and
 // handed over as the arguments; argv[0] is the program's host path. The
 // program is started with posix_spawn: it never passes through a shell, so a
 // name holding ";", "$(...)", quotes or blanks can never run a second
 // command. The child inherits environment, current folder and the open file
 // descriptors not marked close-on-exec, but for its standard input: that is
-// the null device, so that it can never read the operator's answers.
+// the null device, so that it can never read the operator's answers. When
+// the prefix is a Wine prefix (it holds system.reg), the child's WINEPREFIX
+// names it, so that Wine's own regsvr32 registers a component into the
+// prefix it was installed into and not into ~/.wine.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_PROCESS_RUNNER_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_PROCESS_RUNNER_H_
 
@@ -59,6 +62,9 @@ class PosixProcessRunner : public ProcessRunner {
   // The host path of the program file `name` names, "" when there is none.
   std::string FindProgram(const std::string& name) const;
   std::string FindOnPath(const std::string& name) const;
+  // The child's environment (ending in nullptr); variables made here are
+  // kept in `own`.
+  std::vector<char*> ChildEnvironment(std::vector<std::string>& own) const;
 
   const DriveModel& drives_;
 };

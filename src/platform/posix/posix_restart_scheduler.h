@@ -34,11 +34,16 @@ class PosixRestartScheduler : public RestartScheduler {
 };
 
 // What the restart does with the list of `drives`' prefix: every request in
-// order (replace the target by the source, moving it; a source on another
-// file system is copied and then removed, as MoveFileEx does). A request that
-// fails is reported as one line on `errors` and stays in the list for the
-// next restart; the others are taken out (the file is removed when nothing
-// is left). Returns true when every request was carried out.
+// order, replacing the target by the source, which is moved. Only requests
+// the installer makes are carried out: the source a copy StageForRestart
+// staged beside the target (its name, a file of its own that belongs to
+// the running user), the target's folder (links resolved) inside the folder
+// of its drive, and that drive not the whole machine. Any other request
+// (a deletion, a file from elsewhere, a target outside the drives) is
+// reported as one line on `errors` and taken out of the list. A request
+// that fails is reported as one line on `errors` and stays in the list for
+// the next restart; the others are taken out (the file is removed when
+// nothing is left). Returns true when every request was carried out.
 bool CarryOutPendingRenames(const DriveModel& drives, std::ostream& errors);
 
 }  // namespace rolvex

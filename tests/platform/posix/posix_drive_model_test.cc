@@ -1,12 +1,14 @@
 #include "platform/posix/posix_drive_model.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "platform/posix/posix_prefix_owner.h"
 #include "platform/posix/posix_temp_prefix.h"
 #include "platform/run_error.h"
 
@@ -49,6 +51,13 @@ TEST(DriveModelTest, PrefixFromTheEnvironment) {
   DriveModel model = DriveModel::FromEnvironment();
   EXPECT_EQ(model.prefix(), temp.path() + "/.local/share/rolvex");
   EXPECT_EQ(model.ToWindows(model.prefix() + "/drive_c/x"), "C:\\x");
+  // Without HOME, the password file's home: never a shared folder such as
+  // /tmp, where another user could have laid the prefix out beforehand.
+  unsetenv("HOME");
+  if (const struct passwd* pw = getpwuid(getuid()); pw != nullptr) {
+    EXPECT_EQ(PrefixFromEnvironment(),
+              std::string(pw->pw_dir) + "/.local/share/rolvex");
+  }
   if (old_prefix) setenv("ROLVEX_PREFIX", saved_prefix.c_str(), 1);
   if (old_home) setenv("HOME", saved_home.c_str(), 1);
 }

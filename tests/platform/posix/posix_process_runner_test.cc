@@ -112,10 +112,17 @@ TEST_F(PosixProcessRunnerTest, QuotedProgramAndArguments) {
               ElementsAre("a b", "c\"d", ""));
 }
 
-TEST_F(PosixProcessRunnerTest, BareNameIsFoundOnPathWhateverItsCase) {
-  Script(prefix_.path() + "/bin/regsvr32");
-  ScopedPath path("::" + prefix_.path() + "/nothing:" + prefix_.path() +
-                  "/bin");
+TEST_F(PosixProcessRunnerTest, BareNameOnPathTakesTheExactNameAnywhereFirst) {
+  const std::string early = prefix_.path() + "/early";
+  std::filesystem::create_directory(early);
+  Script(early + "/regsvr32", "echo any-case >> '" + record_ + "'");
+  ScopedPath path("::" + prefix_.path() + "/nothing:" + early + ":" +
+                  prefix_.path() + "/bin");
+  // Only another spelling on PATH: found all the same, as on Windows.
+  EXPECT_THAT(Run("RegSvr32 /u /s C:\\X.dll"),
+              ElementsAre("/u", "/s", "C:\\X.dll", "any-case"));
+  // The exact name later on PATH wins over Wine's regsvr32 before it.
+  Script(prefix_.path() + "/bin/RegSvr32");
   EXPECT_THAT(Run("RegSvr32 /u /s C:\\X.dll"),
               ElementsAre("/u", "/s", "C:\\X.dll"));
 }
@@ -181,6 +188,18 @@ TEST_F(PosixProcessRunnerTest, ChildInheritsEnvironmentAndCurrentFolder) {
   EXPECT_EQ(TempPrefix::Read(out),
             "inherited " +
                 std::filesystem::canonical(prefix_.drive_c()).string() + "\n");
+}
+
+// Wine's own regsvr32 registers into WINEPREFIX, else into ~/.wine.
+TEST_F(PosixProcessRunnerTest, AWinePrefixIsTheChildsWinePrefix) {
+  Script(prefix_.drive_c() + "/Tools/wine.exe",
+         "echo \"$WINEPREFIX\" > '" + record_ + "'");
+  setenv("WINEPREFIX", "/elsewhere", 1);
+  EXPECT_THAT(Run("C:\\Tools\\wine.exe"), ElementsAre("/elsewhere"));
+  TempPrefix::Write(prefix_.path() + "/system.reg",
+                    "WINE REGISTRY Version 2\n");
+  EXPECT_THAT(Run("C:\\Tools\\wine.exe"), ElementsAre(prefix_.path()));
+  unsetenv("WINEPREFIX");
 }
 
 TEST_F(PosixProcessRunnerTest, WaitTimesOutWhileTheChildRuns) {
