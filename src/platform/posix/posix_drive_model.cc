@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <limits.h>
-#include <pwd.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>

@@ -47,7 +47,7 @@ class DriveModel {
   // current folder, once. Throws RunError 75 when the layout cannot be made.
   // `indexed` false: no names are kept (ROLVEX_FILE_INDEX=off).
   explicit DriveModel(std::string prefix, bool indexed = true);
-  // The prefix named by ROLVEX_PREFIX, default $HOME/.local/share/rolvex;
+  // The prefix PrefixFromEnvironment names (posix_prefix_owner.h);
   // ROLVEX_FILE_INDEX=off turns the names index off.
   static DriveModel FromEnvironment();
 
