@@ -168,27 +168,54 @@ std::string DriveModel::DriveFolder(char letter) const {
   return "";
 }
 
-std::string DriveModel::ToHost(const std::string& windows_path) const {
+WindowsPath DriveModel::Read(const std::string& windows_path) const {
   const std::string& p = windows_path;
   if (p.find('\0') != std::string::npos) throw RunError::Of(kErrBadFileName);
   // The current folder is only asked for a path that needs it.
   const bool absolute =
       p.size() >= 3 && p[1] == ':' && (p[2] == '\\' || p[2] == '/');
-  const std::optional<WindowsPath> read =
+  std::optional<WindowsPath> read =
       ReadWindowsPath(p, absolute ? std::string() : ToWindows("."));
   if (!read) throw RunError(kErrPathNotFound, "Path not found: " + p);
-  const std::string drive = DriveFolder(AsciiLower(read->drive));
-  if (drive.empty()) throw RunError(kErrPathNotFound, "Path not found: " + p);
+  return std::move(*read);
+}
+
+std::string DriveModel::DriveRootOf(const std::string& windows_path) const {
+  const std::string drive = DriveFolder(AsciiLower(Read(windows_path).drive));
+  if (drive.empty()) {
+    throw RunError(kErrPathNotFound, "Path not found: " + windows_path);
+  }
+  return drive;
+}
+
+std::string DriveModel::ToHost(const std::string& windows_path) const {
+  return ToHost(windows_path, nullptr);
+}
+
+std::string DriveModel::ToHost(const std::string& windows_path,
+                               struct stat* found) const {
+  if (found != nullptr) found->st_mode = 0;
+  const std::string& p = windows_path;
+  const WindowsPath read_path = Read(p);
+  const WindowsPath* read = &read_path;
   const std::vector<std::string>& parts = read->parts;
 
-  // The path as written, in one call: the common case.
-  std::string host = drive;
+  // The path as written, in one call: the common case. The drive's own
+  // link is only looked at when that fails.
+  std::string host =
+      Join(dosdevices_, std::string{AsciiLower(read->drive), ':'});
   for (const std::string& part : parts) host = Join(host, part);
   struct stat st;
   std::size_t first = 0;
-  if (lstat(host.c_str(), &st) == 0) {
+  const bool whole = lstat(host.c_str(), &st) == 0;
+  const int err = errno;
+  const std::string drive = whole ? "" : DriveFolder(AsciiLower(read->drive));
+  if (whole) {
     first = parts.size();
-  } else if (errno == ENOTDIR) {
+    if (found != nullptr) *found = st;
+  } else if (drive.empty()) {
+    throw RunError(kErrPathNotFound, "Path not found: " + p);
+  } else if (err == ENOTDIR && drive == host.substr(0, drive.size())) {
     throw RunError(kErrPathNotFound, "Path not found: " + p);
   } else {
     host = drive;

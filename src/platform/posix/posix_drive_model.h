@@ -32,10 +32,13 @@
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_DRIVE_MODEL_H_
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 
 #include "platform/posix/posix_folder_names.h"
+#include "platform/rules/windows_path.h"
 
 namespace rolvex {
 
@@ -58,6 +61,12 @@ class DriveModel {
   // maps to the drive's folder itself (PREFIX/dosdevices/c:, or "/" for the
   // fallback Z:); no result ends in "/" except "/" itself.
   std::string ToHost(const std::string& windows_path) const;
+  // The same; `found` is set to the lstat of the result where the mapping
+  // met it, else its st_mode is 0 (nothing known: missing, or not asked).
+  std::string ToHost(const std::string& windows_path, struct stat* found) const;
+  // The host folder of the drive `windows_path` lies on (as ToHost reads
+  // the path); the same errors as ToHost for the drive.
+  std::string DriveRootOf(const std::string& windows_path) const;
 
   // The Windows path of a host path, links on the way kept as named: the
   // drive whose folder is the longest head of the path (the same folder,
@@ -74,6 +83,8 @@ class DriveModel {
  private:
   // The drive's folder for a letter (a-z), or "" when the letter is unmapped.
   std::string DriveFolder(char letter) const;
+  // `windows_path` as Windows reads it; throws 52 or 76 as ToHost does.
+  WindowsPath Read(const std::string& windows_path) const;
 
   std::string prefix_;
   std::string dosdevices_;  // PREFIX/dosdevices

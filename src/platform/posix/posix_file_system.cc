@@ -37,9 +37,10 @@ int AttributesOf(const std::string& host_path, const struct stat& st) {
 
 // The facts of an object that must exist; throws 53 (76 when the way is
 // blocked).
-HostFacts FactsOfExisting(const std::string& host_path) {
+HostFacts FactsOfExisting(const std::string& host_path,
+                          const struct stat& known, bool dos_bits = true) {
   HostFacts facts;
-  if (!LookUpFacts(host_path, facts)) {
+  if (!LookUpFacts(host_path, facts, dos_bits, &known)) {
     throw ErrnoError(errno, kErrFileNotFound);
   }
   return facts;
@@ -54,22 +55,24 @@ PosixFileSystem::~PosixFileSystem() { pending_.SyncAll(); }
 void PosixFileSystem::Flush() { pending_.SyncAll(); }
 
 int PosixFileSystem::GetAttr(const std::string& path) {
-  std::string host = drives_.ToHost(path);
-  const HostFacts facts = FactsOfExisting(host);
+  struct stat found;
+  std::string host = drives_.ToHost(path, &found);
+  const HostFacts facts = FactsOfExisting(host, found);
   int bits = AttributesOf(host, facts);
   // A symbolic link is reported as Windows reports a junction, so that a
   // tree listing does not follow a link that leads back into the tree. A
   // drive's root ("C:\", also as "C:\Folder\..") is the prefix's drive
   // link itself and stays plain.
-  if (facts.is_link && host != drives_.ToHost(path.substr(0, 2))) {
+  if (facts.is_link && host != drives_.DriveRootOf(path)) {
     bits |= kAttrReparsePoint;
   }
   return bits;
 }
 
 void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
-  std::string host = drives_.ToHost(path);
-  const HostFacts facts = FactsOfExisting(host);
+  struct stat found;
+  std::string host = drives_.ToHost(path, &found);
+  const HostFacts facts = FactsOfExisting(host, found);
   int wanted =
       attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
   bool folder = S_ISDIR(facts.mode);
@@ -123,9 +126,11 @@ void PosixFileSystem::FileCopy(const std::string& source,
     if (!S_ISREG(target_st.st_mode)) throw RunError::Of(kErrPathFileAccess);
     // Only the stored hidden bit protects: a dot name reads as hidden, yet a
     // pack must be able to replace a dot-named file it installed before.
+    const int stored = ReadDosAttrib(host_target);
     bool read_only =
-        (AttributesOf(host_target, target_st) & kAttrReadOnly) != 0;
-    bool hidden = (ReadDosAttrib(host_target) & kAttrHidden) != 0;
+        (AttributeBits(HostName(host_target), target_st.st_mode, stored) &
+         kAttrReadOnly) != 0;
+    bool hidden = (stored & kAttrHidden) != 0;
     if (read_only || hidden) throw RunError::Of(kErrPermissionDenied);
     if (IsLockedByAnotherProcess(host_target)) {
       throw RunError::Of(kErrPermissionDenied).HeldBy(LockHolders(host_target));
@@ -196,8 +201,9 @@ void PosixFileSystem::MkDir(const std::string& path) {
 }
 
 FileTime PosixFileSystem::DateLastModified(const std::string& path) {
-  std::string host = drives_.ToHost(path);
-  const HostFacts facts = FactsOfExisting(host);
+  struct stat found;
+  std::string host = drives_.ToHost(path, &found);
+  const HostFacts facts = FactsOfExisting(host, found, /*dos_bits=*/false);
   // The file-system object's GetFile finds files only.
   if (S_ISDIR(facts.mode)) throw RunError::Of(kErrFileNotFound);
   return static_cast<FileTime>(facts.mtime);

@@ -29,6 +29,8 @@
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_FILE_SYSTEM_H_
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -78,8 +80,10 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> SearchFolder(const std::string& host_folder,
                                         const std::string& pattern, int mask,
                                         bool with_dot_entries);
-  // The name a plain-path search gives, or "".
-  std::string SearchOne(const std::string& host_path, int mask);
+  // The name a plain-path search gives, or "". `found`: the lstat the
+  // mapping took (st_mode 0 when it took none).
+  std::string SearchOne(const std::string& host_path, int mask,
+                        const struct stat& found);
 
   const DriveModel& drives_;
   PendingSyncs pending_;

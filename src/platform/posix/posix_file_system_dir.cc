@@ -59,7 +59,7 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   next_ = 0;
   // An unusable drive fails the search as a whole; "C:foo" names no folder
   // unless the path rule can take it from the current folder.
-  const std::string drive_root = drives_.ToHost(path.substr(0, 2));
+  const std::string drive_root = drives_.DriveRootOf(path);
   const size_t slash = path.find_last_of("\\/");
   if (slash == std::string::npos) {
     drives_.ToHost(path);
@@ -87,8 +87,9 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
     return DirNext();
   }
   std::string host;
+  struct stat found;
   try {
-    host = drives_.ToHost(path);
+    host = drives_.ToHost(path, &found);
   } catch (const RunError& e) {
     if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
       return "";
@@ -98,7 +99,7 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   // "C:\." or "C:\Folder\.." comes to the drive's root, which is no
   // entry of any folder.
   if (host == drive_root) return "";
-  return SearchOne(host, mask);
+  return SearchOne(host, mask, found);
 }
 
 std::string PosixFileSystem::DirNext() {
@@ -146,9 +147,13 @@ std::vector<std::string> PosixFileSystem::SearchFolder(
   return names;
 }
 
-std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask) {
+std::string PosixFileSystem::SearchOne(const std::string& host_path, int mask,
+                                       const struct stat& found) {
+  // The stored bits only matter when they could hide the entry.
+  const bool dos_bits =
+      (mask & (kAttrHidden | kAttrSystem)) != (kAttrHidden | kAttrSystem);
   HostFacts facts;
-  if (!LookUpFacts(host_path, facts)) {
+  if (!LookUpFacts(host_path, facts, dos_bits, &found)) {
     if (NothingThere(errno)) return "";
     throw ErrnoError(errno, kErrFileNotFound);
   }

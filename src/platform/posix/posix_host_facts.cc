@@ -9,14 +9,19 @@
 
 namespace rolvex {
 
-bool LookUpFacts(const std::string& host_path, HostFacts& facts) {
+bool LookUpFacts(const std::string& host_path, HostFacts& facts, bool dos_bits,
+                 const struct stat* known) {
   struct stat st;
-  if (lstat(host_path.c_str(), &st) != 0) return false;
+  if (known != nullptr && known->st_mode != 0) {
+    st = *known;
+  } else if (lstat(host_path.c_str(), &st) != 0) {
+    return false;
+  }
   facts.is_link = S_ISLNK(st.st_mode);
   if (facts.is_link && stat(host_path.c_str(), &st) != 0) return false;
   facts.mode = st.st_mode;
   facts.mtime = static_cast<long long>(st.st_mtim.tv_sec);
-  facts.stored_bits = ReadDosAttrib(host_path, &facts.stored);
+  facts.stored_bits = dos_bits ? ReadDosAttrib(host_path, &facts.stored) : 0;
   return true;
 }
 

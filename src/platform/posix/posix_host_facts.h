@@ -18,8 +18,10 @@ struct HostFacts {
 };
 
 // The facts of `host_path`. False, with errno set, when the object cannot
-// be reached (links followed).
-bool LookUpFacts(const std::string& host_path, HostFacts& facts);
+// be reached (links followed). `dos_bits` false: the stored bits are not
+// read (stored_bits 0). `known`: its lstat just taken, when st_mode is not 0.
+bool LookUpFacts(const std::string& host_path, HostFacts& facts,
+                 bool dos_bits = true, const struct stat* known = nullptr);
 
 // All attribute bits of the object (see posix_dos_attributes.h).
 int AttributesOf(const std::string& host_path, const HostFacts& facts);

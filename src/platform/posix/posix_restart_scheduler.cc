@@ -84,7 +84,7 @@ std::string NotStagedOnDisk(const DriveModel& drives, const PendingRename& r,
   // The folder the target lands in, links resolved, must lie in the folder
   // of its drive; a drive that is the whole machine (Z: -> /) holds nothing
   // of the prefix.
-  const std::string drive = RealPath(drives.ToHost(r.target.substr(0, 2)));
+  const std::string drive = RealPath(drives.DriveRootOf(r.target));
   const std::string folder = RealPath(HostFolder(target));
   if (drive.empty() || drive == "/" || folder.empty() ||
       !IsBelow(folder, drive) || HostFolder(source) != HostFolder(target)) {
