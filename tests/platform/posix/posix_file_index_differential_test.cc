@@ -144,6 +144,13 @@ class Episode {
         return "";
     }
   }
+  // Files are made with a date long past, so that a later write (dated
+  // now) shows in DateLastModified however fast the episode runs.
+  void SetOldTime(const std::string& host) {
+    time_t when = PickOf(std::vector<time_t>{1500000000, 1600000000});
+    struct timespec times[2] = {{when, 0}, {when, 0}};
+    utimensat(AT_FDCWD, host.c_str(), times, 0);
+  }
   void Note(const std::string& line) { steps_.push_back(line); }
   static std::string Result(int rc) {
     return rc == 0 ? "" : std::string(" (") + strerror(errno) + ")";
@@ -171,6 +178,7 @@ class Episode {
           fs::create_directories(host, ignored);
         } else {
           TempPrefix::Write(host, Content());
+          SetOldTime(host);
         }
       }
     }
@@ -194,6 +202,7 @@ class Episode {
         rc = write(fd, text.data(), text.size()) < 0 ? -1 : 0;
         close(fd);
       }
+      if (rc == 0) SetOldTime(ha);
       Note("create " + a + Result(rc));
     } else if (kind == "mkdir") {
       rc = mkdir(ha.c_str(), 0755);
@@ -321,13 +330,14 @@ class Episode {
         Note("rm -rf " + folder + ", made again with " + name + Result(rc));
       }
     } else if (kind == "move-prefix") {
+      // The old prefix stays aside (until the next move), as a backup would.
       std::string aside = prefix_ + ".old";
+      RemoveAll(aside);
       rc = rename(prefix_.c_str(), aside.c_str());
       std::error_code error;
       fs::copy(aside, prefix_,
                fs::copy_options::recursive | fs::copy_options::copy_symlinks,
                error);
-      RemoveAll(aside);
       Note("prefix moved aside, a copy put in its place" + Result(rc));
     } else {
       return LayerChange(a, b, report);
@@ -531,8 +541,11 @@ TEST_F(FileIndexDifferential, IndexedLayerAnswersAsThePlainOne) {
     if (same) continue;
     ++failed;
     if (first_report.empty()) {
-      first_report = "ROLVEX_DIFF_SEED=" + std::to_string(episode_seed) +
-                     " replays this episode\n" + report;
+      const char* chosen = getenv("ROLVEX_DIFF_KINDS");
+      first_report =
+          "ROLVEX_DIFF_SEED=" + std::to_string(episode_seed) +
+          (chosen ? std::string(" ROLVEX_DIFF_KINDS=") + chosen : "") +
+          " replays this episode\n" + report;
     }
     if (!keep_going) break;
   } while (std::chrono::steady_clock::now() < end);
