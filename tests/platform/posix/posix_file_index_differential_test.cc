@@ -241,8 +241,9 @@ class Episode {
         mkdir(fresh.c_str(), 0755);
         TempPrefix::Write(fresh + "/" + PickOf(kLeaf), Content());
         rc = rename(fresh.c_str(), ha.c_str());
+        std::string result = Result(rc);
         if (rc != 0) RemoveAll(fresh);
-        Note("mv -T a full folder over " + a + Result(rc));
+        Note("mv -T a full folder over " + a + result);
       }
     } else if (kind == "to-link") {
       std::string target =
@@ -259,8 +260,9 @@ class Episode {
       std::string fresh = hb + ".lnk";
       rc = link(ha.c_str(), fresh.c_str());
       if (rc == 0) rc = rename(fresh.c_str(), hb.c_str());
+      std::string result = Result(rc);
       unlink(fresh.c_str());
-      Note("ln -f " + a + " " + b + Result(rc));
+      Note("ln -f " + a + " " + b + result);
     } else if (kind == "write-through-link") {
       // Best a name that is a link or has a second hard link.
       for (int tries = 0; tries < 8; ++tries) {
@@ -334,11 +336,12 @@ class Episode {
       std::string aside = prefix_ + ".old";
       RemoveAll(aside);
       rc = rename(prefix_.c_str(), aside.c_str());
+      std::string result = Result(rc);
       std::error_code error;
       fs::copy(aside, prefix_,
                fs::copy_options::recursive | fs::copy_options::copy_symlinks,
                error);
-      Note("prefix moved aside, a copy put in its place" + Result(rc));
+      Note("prefix moved aside, a copy put in its place" + result);
     } else {
       return LayerChange(a, b, report);
     }
