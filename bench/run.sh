@@ -25,7 +25,8 @@
 # ROLVEX_FILE_INDEX=off, which shows what the file layer's caches are worth.
 # Each shows its median and this build's time over it.
 #
-# Every case is made in BENCH_DIR (default /tmp/rolvex-bench-$UID) and
+# Every case is made in BENCH_DIR (default a new /tmp/rolvex-bench.XXXXXX,
+# so that two runs on one host do not remove each other's trees) and
 # removed afterwards. No timing here is a test: nothing fails on a slow run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -75,9 +76,13 @@ if ((wine)) && [[ ! -f "$ROLVEX_EXE" ]]; then
   wine=0
 fi
 
-W=${BENCH_DIR:-/tmp/rolvex-bench-$(id -u)}
-rm -rf "$W"
-mkdir -p "$W"
+if [[ -n "${BENCH_DIR:-}" ]]; then
+  W=$BENCH_DIR
+  rm -rf "$W"
+  mkdir -p "$W"
+else
+  W=$(mktemp -d /tmp/rolvex-bench.XXXXXX)
+fi
 trap 'rm -rf "$W"' EXIT
 
 has_case() { [[ " $cases " == *" $1 "* ]]; }
