@@ -81,24 +81,37 @@ measure() {
   SECONDS_MEDIAN=$(median "${times[@]}")
 }
 
-# measure_pair PREPARE COMMAND REF_PREPARE REF_COMMAND: the installer and
-# its reference in turns, $runs times each, so that both meet the same
-# state of the machine (a busy disk or a neighbour on the host changes
-# from minute to minute). Sets SECONDS_MEDIAN and RSS_KB for COMMAND, and
-# REF_MEDIAN for REF_COMMAND.
-measure_pair() {
-  local -a times=() ref_times=()
-  local i
-  RSS_KB=0
+# measure_turns PREPARE COMMAND [PREPARE COMMAND]...: the commands in
+# turns, $runs times each, so that a change in the state of the machine (a
+# busy disk, a neighbour on the host) meets them all alike. Sets
+# TURN_MEDIANS and TURN_RSS_KB (the largest peak RSS of its runs), one
+# element per command, in the order given.
+measure_turns() {
+  local -a times=() rss=()
+  local i k n=$(($# / 2))
+  local -a args=("$@")
   for ((i = 0; i < runs; i++)); do
-    time_once "$1" "$2"
-    times+=("$ONE_SECONDS")
-    ((ONE_RSS_KB > RSS_KB)) && RSS_KB=$ONE_RSS_KB
-    time_once "$3" "$4"
-    ref_times+=("$ONE_SECONDS")
+    for ((k = 0; k < n; k++)); do
+      time_once "${args[2 * k]}" "${args[2 * k + 1]}"
+      times[k]+=" $ONE_SECONDS"
+      ((ONE_RSS_KB > ${rss[k]:-0})) && rss[k]=$ONE_RSS_KB
+    done
   done
-  SECONDS_MEDIAN=$(median "${times[@]}")
-  REF_MEDIAN=$(median "${ref_times[@]}")
+  TURN_MEDIANS=() TURN_RSS_KB=()
+  for ((k = 0; k < n; k++)); do
+    # shellcheck disable=SC2086 # the times are one word each
+    TURN_MEDIANS+=("$(median ${times[k]})")
+    TURN_RSS_KB+=("${rss[k]:-0}")
+  done
+}
+
+# measure_pair PREPARE COMMAND REF_PREPARE REF_COMMAND: the installer and
+# its reference in turns (measure_turns). Sets SECONDS_MEDIAN and RSS_KB
+# for COMMAND, and REF_MEDIAN for REF_COMMAND.
+measure_pair() {
+  measure_turns "$@"
+  SECONDS_MEDIAN=${TURN_MEDIANS[0]} RSS_KB=${TURN_RSS_KB[0]}
+  REF_MEDIAN=${TURN_MEDIANS[1]}
 }
 
 fmt_s() { printf '%.3f s' "$1"; }
@@ -108,9 +121,11 @@ verdict() { # VALUE LIMIT: met when VALUE <= LIMIT
   if (($(echo "$1 <= $2" | bc -l))); then echo met; else echo missed; fi
 }
 
+# row CASE ROLVEX REFERENCE RATIO GOAL RESULT RSS [MORE]: a table row;
+# MORE is further cells, already formatted ("| a | b |").
 ROWS=()
 row() {
-  ROWS+=("| $1 | $2 | $3 | $4 | $5 | $6 | $7 |")
+  ROWS+=("| $1 | $2 | $3 | $4 | $5 | $6 | $7 |${8:-}")
   echo "${ROWS[-1]}" >&2 # at once, so that a stopped run keeps its rows
 }
 
