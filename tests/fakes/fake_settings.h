@@ -32,6 +32,10 @@ class MemoryProfileStore : public ProfileStore {
                    const std::string& value, const std::string& file) override;
   void BeginBatch(const std::string& file) override;
   bool EndBatch() override;
+  // A failing write-back loses every entry of the batch.
+  std::size_t BatchPending() const override {
+    return batch_ ? batch_taken_ : 0;
+  }
 
   // Test setup, not recorded as a write: puts `key` into `section` of `file`
   // so that it reads back as exactly `value` (quoted when its blanks or
@@ -73,6 +77,7 @@ class MemoryProfileStore : public ProfileStore {
   std::set<std::string> folders_;             // upper-cased
   // The open batch: its file (upper-cased) and that file's bytes before it.
   std::optional<std::pair<std::string, std::optional<std::string>>> batch_;
+  std::size_t batch_taken_ = 0;  // entries written into it
 };
 
 class FakeEnvironment : public Environment {
