@@ -87,8 +87,10 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
     context.guard.run([&] { item = TrimBlanks(item); });
     context.guard.run([&] { ClassifyIniItem(merge, item); });
     if (context.guard.test([&] { return merge.ShouldWrite(); })) {
-      const std::size_t mark = context.state.run_report.Mark();
-      if (WriteEntry(context, merge)) taken.push_back(mark);
+      // The entry's record is the last one once it is written.
+      if (WriteEntry(context, merge)) {
+        taken.push_back(context.state.run_report.Mark());
+      }
     }
     context.state.window.KeepResponsive();
     // A reader that failed once cannot be relied on to move on: reading on
