@@ -44,42 +44,43 @@ class MemoryProfileStore : public ProfileStore {
   // no ini line can hold (a line break, an empty name).
   void Set(const std::string& file, const std::string& section,
            const std::string& key, const std::string& value);
-// The value `file` gives for `section` and `key` (no buffer limit); ""
-// when missing.
-std::string Get(const std::string& file, const std::string& section,
-                const std::string& key) const;
-bool Has(const std::string& file, const std::string& section,
-         const std::string& key) const;
+  // The value `file` gives for `section` and `key` (no buffer limit); ""
+  // when missing.
+  std::string Get(const std::string& file, const std::string& section,
+                  const std::string& key) const;
+  bool Has(const std::string& file, const std::string& section,
+           const std::string& key) const;
 
-// The bytes of `file`; nullopt when the store holds no such file.
-std::optional<std::string> FileBytes(const std::string& file) const;
-void SetFileBytes(const std::string& file, std::string bytes);
-// `folder` (without a trailing backslash) exists from now on.
-void MakeFolder(const std::string& folder);
+  // The bytes of `file`; nullopt when the store holds no such file.
+  std::optional<std::string> FileBytes(const std::string& file) const;
+  void SetFileBytes(const std::string& file, std::string bytes);
+  // `folder` (without a trailing backslash) exists from now on.
+  void MakeFolder(const std::string& folder);
 
-struct Write {
-  std::string section, key, value, file;
-};
-std::vector<Write> writes;
-// Files (upper-cased) whose writes fail.
-std::vector<std::string> failing_files;
-// Files (upper-cased) whose batches fail at the write-back.
-std::vector<std::string> failing_write_backs;
-std::optional<std::size_t> batch_pending;
-// The file of every batch begun, oldest first.
-std::vector<std::string> batches;
+  struct Write {
+    std::string section, key, value, file;
+  };
+  std::vector<Write> writes;
+  // Files (upper-cased) whose writes fail.
+  std::vector<std::string> failing_files;
+  // Files (upper-cased) whose batches fail at the write-back.
+  std::vector<std::string> failing_write_backs;
+  // What BatchPending says instead of every entry of the batch.
+  std::optional<std::size_t> batch_pending;
+  // The file of every batch begun, oldest first.
+  std::vector<std::string> batches;
 
-private:
-std::optional<std::string> Find(const std::string& file,
-                                const std::string& section,
-                                const std::string& key) const;
-bool FolderExists(const std::string& file) const;
+ private:
+  std::optional<std::string> Find(const std::string& file,
+                                  const std::string& section,
+                                  const std::string& key) const;
+  bool FolderExists(const std::string& file) const;
 
-std::map<std::string, std::string> files_;  // by upper-cased name
-std::set<std::string> folders_;             // upper-cased
-// The open batch: its file (upper-cased) and that file's bytes before it.
-std::optional<std::pair<std::string, std::optional<std::string>>> batch_;
-std::size_t batch_taken_ = 0;  // entries written into it
+  std::map<std::string, std::string> files_;  // by upper-cased name
+  std::set<std::string> folders_;             // upper-cased
+  // The open batch: its file (upper-cased) and that file's bytes before it.
+  std::optional<std::pair<std::string, std::optional<std::string>>> batch_;
+  std::size_t batch_taken_ = 0;  // entries written into it
 };
 
 class FakeEnvironment : public Environment {
