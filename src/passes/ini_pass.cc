@@ -1,8 +1,10 @@
 #include "passes/ini_pass.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "passes/ini_merge.h"
 #include "passes/pass_frame.h"
@@ -34,8 +36,8 @@ void RecordEntry(PassContext& context, const IniMergeState& merge) {
 // store does not say why.
 RunError RefusedWrite() { return RunError::Of(kErrPathFileAccess); }
 
-// Writes one entry.
-void WriteEntry(PassContext& context, const IniMergeState& merge) {
+// Writes one entry; true when the store took it.
+bool WriteEntry(PassContext& context, const IniMergeState& merge) {
   PassState& state = context.state;
   const std::string& location = context.location;
   context.guard.run([&] {
@@ -48,15 +50,16 @@ void WriteEntry(PassContext& context, const IniMergeState& merge) {
                 true, location);
   });
   context.guard.run([&] { RecordEntry(context, merge); });
+  bool taken = false;
   context.guard.run([&] {
     // The entry stays logged as written and nothing is shown, yet an entry
     // the pack wanted is not on the PC: the record says so, and so the
     // run's exit status does.
-    if (!SaveIni(state, merge.value, merge.section, merge.key,
-                 context.target_path, location)) {
-      state.run_report.NoteIniValueRefused(RefusedWrite());
-    }
+    taken = SaveIni(state, merge.value, merge.section, merge.key,
+                    context.target_path, location);
+    if (!taken) state.run_report.NoteIniValueRefused(RefusedWrite());
   });
+  return taken;
 }
 
 // Writes every entry of source_path into the existing target_path.
@@ -70,11 +73,11 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
       })) {
     return;
   }
-  // The store may hold the target in memory while this source is merged
-  // and write it back once at its end, instead of rewriting the whole file
-  // for every entry; a kill in between leaves the target as it was.
+  // The store may hold the entries of a moment and write them back
+  // together, instead of rewriting the whole file for every entry.
   ProfileBatch batch(context.state.profiles, context.target_path);
-  const std::size_t first_entry = context.state.run_report.Mark();
+  // Where the record of each entry the store took begins.
+  std::vector<std::size_t> taken;
   std::string item;
   while (context.guard.test([&] { return !reader->AtEnd(); })) {
     // A failed read leaves the previous item in place, which the steps below
@@ -84,7 +87,10 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
     context.guard.run([&] { item = TrimBlanks(item); });
     context.guard.run([&] { ClassifyIniItem(merge, item); });
     if (context.guard.test([&] { return merge.ShouldWrite(); })) {
-      WriteEntry(context, merge);
+      // The entry's record is the last one once it is written.
+      if (WriteEntry(context, merge)) {
+        taken.push_back(context.state.run_report.Mark());
+      }
     }
     context.state.window.KeepResponsive();
     // A reader that failed once cannot be relied on to move on: reading on
@@ -92,11 +98,13 @@ void MergeIniFile(PassContext& context, IniMergeState& merge) {
     if (!read) break;
   }
   // A refused write-back (the target locked or made read-only meanwhile)
-  // loses every entry the batch took: each is a failure, as a refused
-  // single write is. The log keeps them as written.
-  if (!batch.Flush()) {
-    context.state.run_report.NoteIniValuesRefusedSince(first_entry,
-                                                       RefusedWrite());
+  // loses the entries the store still held: each is a failure, as a
+  // refused single write is. The log keeps them as written.
+  const std::size_t held =
+      std::min(context.state.profiles.BatchPending(), taken.size());
+  if (!batch.Flush() && held > 0) {
+    context.state.run_report.NoteIniValuesRefusedSince(
+        taken[taken.size() - held], RefusedWrite());
   }
   // The source is closed when the reader goes.
 }

@@ -3,6 +3,7 @@
 #ifndef ROLVEX_PLATFORM_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_PROFILE_STORE_H_
 
+#include <cstddef>
 #include <string>
 
 namespace rolvex {
@@ -35,27 +36,30 @@ class ProfileStore {
                            const std::string& file) = 0;
 
   // Batched writes into one file. Between BeginBatch(file) and EndBatch()
-  // the store may keep the writes into `file` in memory and write the file
-  // back once, at EndBatch, instead of rewriting it for every entry:
+  // the store may keep the writes into `file` in memory for a moment and
+  // write them back together, instead of rewriting the file for every
+  // entry:
   // - every GetString and WriteString keeps its meaning: a read sees the
   //   entries written so far, and the file ends with the bytes the same
-  //   writes made one by one;
+  //   writes made one by one, changes other programs made meanwhile
+  //   included;
   // - WriteString still refuses what it refuses for the entry itself (what
   //   ReadsBackAsWritten refuses, a UTF-16 file); whether the file may be
   //   written at all (read-only, locked, folder missing) may be decided only
-  //   at the write-back;
-  // - nothing of the batch is on disk before EndBatch, and the write-back is
-  //   atomic: a kill leaves the file untouched or with every entry written;
-  // - the batch trusts that nobody else changes `file` while it is open: a
-  //   change made by another program in that time is overwritten.
+  //   at a write-back;
+  // - each write-back is atomic, and entries are held only for a moment: a
+  //   kill loses at most the entries of the last moment.
   // A store with nothing to defer writes each entry at once and returns true
   // from EndBatch. Batches do not nest: BeginBatch while one is open ends
   // that one first. Writes into other files are not batched.
   virtual void BeginBatch(const std::string& file) = 0;
   // Ends the open batch (true when none is open). False when the write-back
-  // was refused: the file is as it was, and none of the entries that
-  // WriteString took during the batch are in it. Never throws.
+  // was refused: the last BatchPending() entries that WriteString took are
+  // not in the file. Never throws.
   virtual bool EndBatch() = 0;
+  // How many of the entries WriteString took in the open batch are not in
+  // the file yet: what a refused EndBatch loses.
+  virtual std::size_t BatchPending() const { return 0; }
 };
 
 // A batch of `store` on `file` for the lifetime of this object; a batch

@@ -64,6 +64,7 @@ bool MemoryProfileStore::WriteString(const std::string& section,
   IniDocument document(it == files_.end() ? "" : it->second);
   if (!document.Set(section, key, value)) return false;
   files_[id] = document.bytes();
+  if (batch_ && batch_->first == id) ++batch_taken_;
   return true;
 }
 
@@ -71,6 +72,7 @@ void MemoryProfileStore::BeginBatch(const std::string& file) {
   EndBatch();
   batches.push_back(file);
   batch_.emplace(AsciiUpperCase(file), FileBytes(file));
+  batch_taken_ = 0;
 }
 
 bool MemoryProfileStore::EndBatch() {

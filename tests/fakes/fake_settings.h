@@ -32,6 +32,11 @@ class MemoryProfileStore : public ProfileStore {
                    const std::string& value, const std::string& file) override;
   void BeginBatch(const std::string& file) override;
   bool EndBatch() override;
+  // A failing write-back loses every entry of the batch, or as many as
+  // batch_pending says.
+  std::size_t BatchPending() const override {
+    return !batch_ ? 0 : batch_pending.value_or(batch_taken_);
+  }
 
   // Test setup, not recorded as a write: puts `key` into `section` of `file`
   // so that it reads back as exactly `value` (quoted when its blanks or
@@ -60,6 +65,8 @@ class MemoryProfileStore : public ProfileStore {
   std::vector<std::string> failing_files;
   // Files (upper-cased) whose batches fail at the write-back.
   std::vector<std::string> failing_write_backs;
+  // What BatchPending says instead of every entry of the batch.
+  std::optional<std::size_t> batch_pending;
   // The file of every batch begun, oldest first.
   std::vector<std::string> batches;
 
@@ -73,6 +80,7 @@ class MemoryProfileStore : public ProfileStore {
   std::set<std::string> folders_;             // upper-cased
   // The open batch: its file (upper-cased) and that file's bytes before it.
   std::optional<std::pair<std::string, std::optional<std::string>>> batch_;
+  std::size_t batch_taken_ = 0;  // entries written into it
 };
 
 class FakeEnvironment : public Environment {

@@ -69,6 +69,10 @@ TEST_F(IniPassTest, ARefusedWriteIsLoggedAsWrittenAndCountsAsAFailure) {
   EXPECT_EQ(rig.Log().size(), 3u);
   EXPECT_EQ(rig.state.run_report.failures(), 3);
   EXPECT_FALSE(rig.profiles.FileBytes(kTarget));
+  // Only the entries the store still held are lost: here the last one.
+  rig.profiles.batch_pending = 1;
+  Run();
+  EXPECT_EQ(rig.state.run_report.failures(), 4);
 }
 
 TEST_F(IniPassTest, AnEmptySourceOnlyMakesTheTargetNormal) {

@@ -1,10 +1,11 @@
 #include "platform/posix/posix_clock.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <time.h>
 
 #include <string>
+
+#include "platform/rules/file_time.h"
 
 namespace rolvex {
 
@@ -18,37 +19,15 @@ void PosixClock::Sleep(int milliseconds) {
 }
 
 std::string PosixClock::FormatLocal(FileTime time) {
-  time_t seconds = static_cast<time_t>(time);
+  // Today's offset from UTC for every file, as FileTimeToLocalFileTime
+  // gives it to the Windows program: a summer file shown in winter is an
+  // hour off its wall-clock time there too, and both programs log the same.
+  const time_t now = now_ ? now_() : ::time(nullptr);
   struct tm local;
-  if (localtime_r(&seconds, &local) == nullptr) return std::to_string(time);
-  const int year = local.tm_year + 1900;
-  char text[64];
-  if (year < 0 || year > 9999) {
-    snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year,
-             local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-             local.tm_sec);
-    return text;
-  }
-  // By hand: every log line of a copy carries two of these, and snprintf
-  // costs many times what the digits do.
-  const auto two = [](char* at, int value) {
-    at[0] = static_cast<char>('0' + value / 10);
-    at[1] = static_cast<char>('0' + value % 10);
-  };
-  char* t = text;
-  two(t, year / 100);
-  two(t + 2, year % 100);
-  t[4] = '-';
-  two(t + 5, local.tm_mon + 1);
-  t[7] = '-';
-  two(t + 8, local.tm_mday);
-  t[10] = ' ';
-  two(t + 11, local.tm_hour);
-  t[13] = ':';
-  two(t + 14, local.tm_min);
-  t[16] = ':';
-  two(t + 17, local.tm_sec);
-  return std::string(text, 19);
+  if (localtime_r(&now, &local) == nullptr) return std::to_string(time);
+  constexpr FileTime kLimit = FileTime{1} << 60;  // far past any calendar
+  if (time > kLimit || time < -kLimit) return std::to_string(time);
+  return FormatDateTime(CivilFromFileTime(time, local.tm_gmtoff));
 }
 
 }  // namespace rolvex

@@ -47,15 +47,26 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 bool ReadAll(int fd, std::string& bytes) {
+  return ReadAll(fd, bytes, static_cast<std::size_t>(-1));
+}
+
+bool ReadAll(int fd, std::string& bytes, std::size_t limit) {
   char buffer[1 << 16];
   off_t offset = 0;
+  std::size_t read = 0;
   while (true) {
+    // Whole buffers: some files of /proc take only reads of whole records.
     ssize_t n = pread(fd, buffer, sizeof buffer, offset);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
+    if (static_cast<std::size_t>(n) > limit - read) {
+      errno = EFBIG;
+      return false;
+    }
     bytes.append(buffer, static_cast<std::size_t>(n));
     offset += n;
+    read += static_cast<std::size_t>(n);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,16 @@ bool WriteAll(int fd, std::string_view bytes);
 // to `bytes` (pread: the descriptor's offset stays where it is). False
 // (errno set) when a read fails.
 bool ReadAll(int fd, std::string& bytes);
+
+// What the installer reads of a settings or ini file at most: far more than
+// any such file holds, and little enough that a file that never ends (a link
+// to a file of /proc) or a huge sparse one cannot exhaust the memory.
+inline constexpr std::size_t kSettingsFileLimit = std::size_t{64} << 20;
+
+// As ReadAll, but at most `limit` bytes: a file that holds more gives false
+// with errno EFBIG (`bytes` then holds an unspecified part of it). The size
+// the file reports is not trusted: files of /proc report 0 and go on.
+bool ReadAll(int fd, std::string& bytes, std::size_t limit);
 
 enum class CopyResult { kDone, kReadFailed, kWriteFailed };
 // Copies from `from`'s offset to its end onto `to`, retrying interrupted

@@ -2,20 +2,24 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_file_io.h"
 #include "platform/posix/posix_file_lock.h"
-#include "platform/posix/posix_host_facts.h"
 #include "platform/posix/posix_host_path.h"
 #include "platform/posix/posix_temporary.h"
 #include "platform/rules/ini_document.h"
@@ -23,16 +27,43 @@
 namespace rolvex {
 namespace {
 
-// The bytes of a regular file. Opened without waiting, so that a FIFO that
-// happens to carry an ini file's name cannot hang the installer.
-bool ReadRegularFile(const std::string& host_path, std::string& bytes) {
-  UniqueFd fd(
-      open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!fd.ok()) return false;
-  struct stat st;
-  bytes.clear();
-  return fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
-         ReadAll(fd.get(), bytes);
+long long NowNanoseconds() {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+}
+
+long long Nanoseconds(const struct timespec& t) {
+  return t.tv_sec * 1'000'000'000LL + t.tv_nsec;
+}
+
+// File systems whose times the kernel sets itself, from its own clock; on
+// others (network, FUSE) a stat may show times another machine set.
+bool OnLocalFileSystem(int fd) {
+  struct statfs fs;
+  if (fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0x01021994:  // tmpfs
+    case 0xF2F52010:  // f2fs
+    case 0x794C7630:  // overlayfs
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A stamp of `st`, taken of `fd` at `moment` (before the stat).
+PosixProfileStore::Stamp StampOf(int fd, const struct stat& st,
+                                 long long moment) {
+  PosixProfileStore::Stamp stamp;
+  stamp.st = st;
+  stamp.trusted =
+      moment - Nanoseconds(st.st_ctim) >= PosixProfileStore::kRacyNanoseconds &&
+      OnLocalFileSystem(fd);
+  return stamp;
 }
 
 // Copies every extended attribute of `source` that this process may set:
@@ -58,7 +89,8 @@ void CopyExtendedAttributes(const std::string& source, int fd) {
 // Replaces `target` by `bytes` atomically. `old` is the stat of the file
 // being replaced, or null for a new file.
 bool Replace(const std::string& target, const std::string& bytes,
-             const struct stat* old) {
+             const struct stat* old,
+             PosixProfileStore::Stamp* written = nullptr) {
   TemporaryFile fd(target, old ? 0600 : 0666);
   if (!fd.ok()) return false;
   bool ok = WriteAll(fd.get(), bytes);
@@ -74,12 +106,71 @@ bool Replace(const std::string& target, const std::string& bytes,
   ok = ok && fsync(fd.get()) == 0;
   // Not committed, the temporary goes with `fd`.
   if (!ok || fd.Commit() != 0) return false;
+  if (written) {
+    const long long moment = NowNanoseconds();
+    struct stat st;
+    // Not trusted (its change time is now): the next write-back reads the
+    // file again, and so sees what anyone wrote after this one.
+    if (fstat(fd.get(), &st) == 0) *written = StampOf(fd.get(), st, moment);
+    written->trusted = false;
+  }
   // Make the rename itself durable; the new file is complete either way.
   SyncFolderOf(target);
   return true;
 }
 
 }  // namespace
+
+bool PosixProfileStore::Stamp::Differs(const struct stat& now) const {
+  return st.st_dev != now.st_dev || st.st_ino != now.st_ino ||
+         st.st_size != now.st_size ||
+         Nanoseconds(st.st_mtim) != Nanoseconds(now.st_mtim) ||
+         Nanoseconds(st.st_ctim) != Nanoseconds(now.st_ctim);
+}
+
+bool PosixProfileStore::Stamp::Holds(const struct stat& now) const {
+  return trusted && !Differs(now);
+}
+
+PosixProfileStore::ReadResult PosixProfileStore::ReadFile(
+    const std::string& host, std::string& bytes, Stamp& stamp) {
+  bytes.clear();
+  // The kind first, by the name: a FIFO or a device is not opened at all
+  // (an open could wait, or do what the device does on an open).
+  struct stat by_name;
+  if (stat(host.c_str(), &by_name) != 0) return ReadResult::kMissing;
+  if (!S_ISREG(by_name.st_mode)) return ReadResult::kMissing;
+  // Without waiting, and never as a controlling terminal: the name may have
+  // been given to something else since the stat.
+  UniqueFd fd(open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd.ok()) {
+    return errno == ENOENT ? ReadResult::kMissing : ReadResult::kUnreadable;
+  }
+  const long long moment = NowNanoseconds();
+  struct stat st;
+  if (fstat(fd.get(), &st) != 0) return ReadResult::kUnreadable;
+  if (st.st_dev != by_name.st_dev || st.st_ino != by_name.st_ino ||
+      !S_ISREG(st.st_mode)) {
+    return ReadResult::kMissing;
+  }
+  // A size that says too much is believed; one that says too little (files
+  // of /proc say 0) is not.
+  bool too_big = static_cast<std::uint64_t>(st.st_size) > kSettingsFileLimit;
+  if (too_big || !ReadAll(fd.get(), bytes, kSettingsFileLimit)) {
+    too_big = too_big || errno == EFBIG;
+    const std::pair<dev_t, ino_t> id(st.st_dev, st.st_ino);
+    if (too_big && std::find(told_too_big_.begin(), told_too_big_.end(), id) ==
+                       told_too_big_.end()) {
+      told_too_big_.push_back(id);
+      fprintf(stderr, "rolvex: %s holds more than %zu MiB; not read\n",
+              host.c_str(), kSettingsFileLimit >> 20);
+    }
+    bytes.clear();
+    return ReadResult::kUnreadable;
+  }
+  stamp = StampOf(fd.get(), st, moment);
+  return ReadResult::kRead;
+}
 
 std::string PosixProfileStore::GetString(const std::string& section,
                                          const std::string& key,
@@ -88,13 +179,11 @@ std::string PosixProfileStore::GetString(const std::string& section,
                                          const std::string& file) {
   std::optional<std::string> found;
   try {
-    const std::string host = drives_.ToHost(file);
-    IniDocument fresh;
-    if (batch_ && batch_->host == host) {
-      found = batch_->document.Find(section, key);
-    } else if (Read* kept = nullptr;
-               const IniDocument* document = ReadDocument(host, fresh, kept)) {
-      found = kept ? kept->Find(section, key) : document->Find(section, key);
+    if (Batch* batch = BatchOf(file)) {
+      Refresh(*batch, false);
+      found = batch->document.Find(section, key);
+    } else {
+      found = ReadValue(drives_.ToHost(file), section, key);
     }
   } catch (...) {
     // An unmapped drive, a bad name or no memory for the file: it reads as
@@ -116,34 +205,28 @@ std::optional<std::string> PosixProfileStore::Read::Find(
   return answers.emplace(asked, document.Find(section, key)).first->second;
 }
 
-const IniDocument* PosixProfileStore::ReadDocument(const std::string& host,
-                                                   IniDocument& fresh,
-                                                   Read*& kept) {
+std::optional<std::string> PosixProfileStore::ReadValue(
+    const std::string& host, const std::string& section,
+    const std::string& key) {
   constexpr std::size_t kKept = 4;
-  struct {
-    unsigned long long stamp = 0;
-  } facts;
-  const bool known = false;
-  if (known) {
-    for (auto it = reads_.begin(); it != reads_.end(); ++it) {
-      if (it->host != host) continue;
-      if (it->stamp == facts.stamp) {
-        std::rotate(it, it + 1, reads_.end());
-        kept = &reads_.back();
-        return &kept->document;
-      }
-      reads_.erase(it);
-      break;
+  auto kept = std::find_if(reads_.begin(), reads_.end(),
+                           [&](const Read& read) { return read.host == host; });
+  if (kept != reads_.end()) {
+    struct stat now;
+    if (stat(host.c_str(), &now) == 0 && kept->stamp.Holds(now)) {
+      std::rotate(kept, kept + 1, reads_.end());
+      return reads_.back().Find(section, key);
     }
+    reads_.erase(kept);
   }
   std::string bytes;
-  if (!ReadRegularFile(host, bytes)) return nullptr;
-  fresh = IniDocument(std::move(bytes));
-  if (!known) return &fresh;
+  Stamp stamp;
+  if (ReadFile(host, bytes, stamp) != ReadResult::kRead) return std::nullopt;
+  IniDocument document(std::move(bytes));
+  if (!stamp.trusted) return document.Find(section, key);
   if (reads_.size() == kKept) reads_.erase(reads_.begin());
-  reads_.push_back(Read{host, facts.stamp, std::move(fresh), {}});
-  kept = &reads_.back();
-  return &kept->document;
+  reads_.push_back(Read{host, stamp, std::move(document), {}});
+  return reads_.back().Find(section, key);
 }
 
 bool PosixProfileStore::WriteString(const std::string& section,
@@ -157,8 +240,7 @@ bool PosixProfileStore::WriteString(const std::string& section,
   }
 }
 
-bool PosixProfileStore::CheckTarget(const std::string& host, Target& target,
-                                    std::string* old_bytes) {
+bool PosixProfileStore::CheckTarget(const std::string& host, Target& target) {
   struct stat& st = target.st;
   target.path = host;
   target.exists = stat(host.c_str(), &st) == 0;
@@ -173,7 +255,7 @@ bool PosixProfileStore::CheckTarget(const std::string& host, Target& target,
     if (real == nullptr) return false;
     target.path = real;
     free(real);
-    return !old_bytes || ReadRegularFile(target.path, *old_bytes);
+    return true;
   }
   struct stat link, folder;
   if (errno != ENOENT) return false;
@@ -192,16 +274,73 @@ bool PosixProfileStore::Write(const std::string& section,
                               const std::string& key, const std::string& value,
                               const std::string& file) {
   if (Batch* batch = BatchOf(file)) {
-    return batch->document.Set(section, key, value);
+    Refresh(*batch, false);
+    if (!batch->document.Set(section, key, value)) return false;
+    const long long now = NowNanoseconds();
+    if (batch->pending.empty()) batch->oldest = now;
+    batch->pending.push_back({section, key, value});
+    // A refused write-back keeps the entries for the next one.
+    if (now - batch->oldest >= kWriteBackNanoseconds) WriteBack(*batch);
+    return true;
   }
+  const std::string host = drives_.ToHost(file);
   Target target;
+  if (!CheckTarget(host, target)) return false;
   std::string old_bytes;
-  if (!CheckTarget(drives_.ToHost(file), target, &old_bytes)) return false;
+  Stamp stamp;
+  if (target.exists &&
+      ReadFile(target.path, old_bytes, stamp) != ReadResult::kRead) {
+    return false;
+  }
   IniDocument document(old_bytes);
   if (!document.Set(section, key, value)) return false;
   if (target.exists && document.bytes() == old_bytes) return true;
   return Replace(target.path, document.bytes(),
                  target.exists ? &target.st : nullptr);
+}
+
+void PosixProfileStore::Refresh(Batch& batch, bool unless_trusted) {
+  struct stat now;
+  const bool exists = stat(batch.host.c_str(), &now) == 0;
+  if (exists &&
+      (unless_trusted ? batch.stamp.Holds(now) : !batch.stamp.Differs(now))) {
+    return;
+  }
+  // A file gone, or one that cannot be read, is taken as empty: the entries
+  // then make a new file, or the write-back is refused.
+  std::string bytes;
+  batch.stamp = Stamp();
+  if (ReadFile(batch.host, bytes, batch.stamp) != ReadResult::kRead) {
+    bytes.clear();
+  }
+  batch.document = IniDocument(bytes);
+  batch.on_disk = std::move(bytes);
+  for (const Entry& entry : batch.pending) {
+    if (!batch.document.Set(entry.section, entry.key, entry.value)) {
+      batch.lost = true;  // the file became one that is not written (UTF-16)
+    }
+  }
+}
+
+bool PosixProfileStore::WriteBack(Batch& batch) {
+  Refresh(batch, true);
+  batch.oldest = NowNanoseconds();
+  Target target;
+  // The file may have been locked or made read-only since the start.
+  if (batch.lost || !CheckTarget(batch.host, target)) return false;
+  if (batch.document.bytes() == batch.on_disk && target.exists) {
+    batch.pending.clear();
+    return true;
+  }
+  Stamp written;
+  if (!Replace(target.path, batch.document.bytes(),
+               target.exists ? &target.st : nullptr, &written)) {
+    return false;
+  }
+  batch.pending.clear();
+  batch.on_disk = batch.document.bytes();
+  batch.stamp = written;
+  return true;
 }
 
 void PosixProfileStore::BeginBatch(const std::string& file) {
@@ -212,14 +351,19 @@ void PosixProfileStore::BeginBatch(const std::string& file) {
     // Only an existing file that may be written now is held: for any other,
     // each write is made or refused at once, as without a batch.
     Target target;
-    if (!CheckTarget(batch.host, target, &batch.old_bytes) || !target.exists) {
+    if (!CheckTarget(batch.host, target) || !target.exists) return;
+    if (ReadFile(batch.host, batch.on_disk, batch.stamp) != ReadResult::kRead) {
       return;
     }
-    batch.document = IniDocument(batch.old_bytes);
+    batch.document = IniDocument(batch.on_disk);
     batch_ = std::move(batch);
   } catch (...) {
     batch_.reset();  // no batch: the writes go one by one
   }
+}
+
+std::size_t PosixProfileStore::BatchPending() const {
+  return batch_ ? batch_->pending.size() : 0;
 }
 
 bool PosixProfileStore::EndBatch() {
@@ -227,11 +371,7 @@ bool PosixProfileStore::EndBatch() {
   Batch batch = std::move(*batch_);
   batch_.reset();
   try {
-    if (batch.document.bytes() == batch.old_bytes) return true;
-    // The file may have been locked or made read-only since the start.
-    Target now;
-    if (!CheckTarget(batch.host, now, nullptr) || !now.exists) return false;
-    return Replace(now.path, batch.document.bytes(), &now.st);
+    return batch.pending.empty() || WriteBack(batch);
   } catch (...) {
     return false;
   }

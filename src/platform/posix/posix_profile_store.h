@@ -22,22 +22,34 @@
 //   regular file, a UTF-16 file, and whatever IniDocument::Set refuses.
 // - A write that would leave the bytes as they are succeeds without touching
 //   the file.
-// - Reading keeps the parsed document of the last few files read, each for as
-//   long as the drive model's index reports no change of the file
-//   (HostFacts::stamp): the installer reads its language texts once for
-//   every line it logs. A file whose changes the index cannot vouch for (a
-//   link, a file with other hard links, a folder not indexed) is read anew
-//   each time.
+// - Only regular files are read (a link to one is followed): the kind is
+//   asked before the file is opened, so that a FIFO or a device is never
+//   opened; it reads as missing. More than kSettingsFileLimit bytes (a huge
+//   sparse file, a link into /proc that never ends) read as unreadable, with
+//   one line naming the file on standard error; such a file is not written.
+// - What the store keeps of a file is trusted only while the file provably
+//   did not change: its stat (device, inode, size, modification and change
+//   times to the nanosecond) is the one taken when the bytes were read or
+//   written, it lies on a local file system (ext2/3/4, xfs, btrfs, tmpfs,
+//   f2fs, overlayfs), whose times are the kernel's own, and its change time
+//   was at least kRacyNanoseconds older than that moment: two changes within
+//   one tick of the file system's clock leave the same times, so a file
+//   changed just before it was read may change again unseen.
+// - Reading keeps the parsed document of the last few files read, under
+//   that rule: the installer reads its language texts once for every line it
+//   logs.
 // - A batch (ProfileStore::BeginBatch) on a file that exists and may be
-//   written holds the parsed file in memory: its writes edit that document
-//   and its reads are answered from it, and EndBatch checks the file again
-//   (the refusals above) and replaces it once, as a single write does. A
-//   batch on a file that is missing or may not be written defers nothing:
-//   its writes are made, or refused, one by one. The batch trusts that the
-//   file is the installer's own while it is open (one merge source file:
-//   a short time, and the installer's own write in progress); it does not
-//   read the file again at the write-back, so a change someone else made in
-//   between is lost.
+//   written keeps the entries taken and the parsed file: its reads are
+//   answered from the document with the entries applied, which is read again
+//   whenever a stat shows a change. Every write-back reads the file again
+//   unless the document is trusted by the rule above, applies the entries
+//   not written yet, and replaces the file as a single write does: a change
+//   another program made meanwhile (a log line appended to the file, a value
+//   written) stays. A write-back is made as soon as the batch holds an entry
+//   older than kWriteBackNanoseconds, and at EndBatch, so a kill loses at
+//   most the entries of the last moment. A batch on a file that is missing
+//   or may not be written defers nothing: its writes are made, or refused,
+//   one by one.
 #ifndef ROLVEX_PLATFORM_POSIX_POSIX_PROFILE_STORE_H_
 #define ROLVEX_PLATFORM_POSIX_POSIX_PROFILE_STORE_H_
 
@@ -46,6 +58,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/posix_drive_model.h"
@@ -66,6 +79,23 @@ class PosixProfileStore : public ProfileStore {
                    const std::string& value, const std::string& file) override;
   void BeginBatch(const std::string& file) override;
   bool EndBatch() override;
+  std::size_t BatchPending() const override;
+
+  // Two changes of a file this close together may leave the same times.
+  static constexpr long long kRacyNanoseconds = 2'000'000'000LL;
+  // Entries a batch holds longer than this are written back.
+  static constexpr long long kWriteBackNanoseconds = 1'000'000'000LL;
+
+  // What a stat showed of a file when its bytes were read or written.
+  struct Stamp {
+    struct stat st = {};
+    bool trusted = false;  // the rule above holds for it
+    // Whether `now` shows the same file, unchanged, and the stamp is trusted.
+    bool Holds(const struct stat& now) const;
+    // Whether `now` differs from st in any of the fields compared.
+    bool Differs(const struct stat& now) const;
+  };
+  enum class ReadResult { kRead, kMissing, kUnreadable };
 
  private:
   // A file the store may write: whether it exists, and when it does, its
@@ -75,44 +105,62 @@ class PosixProfileStore : public ProfileStore {
     struct stat st = {};
     std::string path;
   };
-  // The open batch: the host path of its file, its bytes at the start and
-  // the document the batch edits.
+  struct Entry {
+    std::string section, key, value;
+  };
+  // The open batch: the host path of its file, the document as read (with
+  // `on_disk` its bytes and `stamp` their stat) and the entries taken since
+  // the last write-back, applied to `document`.
   struct Batch {
     std::string host;
-    std::string old_bytes;
+    std::string on_disk;
+    Stamp stamp;
     IniDocument document;
+    std::vector<Entry> pending;
+    long long oldest = 0;  // when the first of `pending` was taken
+    bool lost = false;     // an entry taken could not be applied again
   };
 
+  // Reads the regular file `host` (a link followed) into `bytes`, with the
+  // stamp of what was read. A file over the limit is told on stderr once.
+  ReadResult ReadFile(const std::string& host, std::string& bytes,
+                      Stamp& stamp);
   // Checks that `host` may be written (the refusals above) and fills
-  // `target`; with `old_bytes`, reads the file's bytes into it.
-  static bool CheckTarget(const std::string& host, Target& target,
-                          std::string* old_bytes);
+  // `target`.
+  static bool CheckTarget(const std::string& host, Target& target);
   bool Write(const std::string& section, const std::string& key,
              const std::string& value, const std::string& file);
   // The open batch when `file` is its file, else null. Throws what ToHost
   // throws.
   Batch* BatchOf(const std::string& file);
+  // Reads the batch's file again when a stat shows a change (always with
+  // `unless_trusted` when its stamp is not trusted), and applies the
+  // pending entries to what was read.
+  void Refresh(Batch& batch, bool unless_trusted);
+  // Writes the batch's pending entries into its file: false when refused.
+  bool WriteBack(Batch& batch);
 
-  // A document read, kept while the file's facts keep `stamp`, with the
-  // answers given from it (the language texts are asked for the same few
-  // keys over and over).
+  // A document read, kept while its stamp holds, with the answers given
+  // from it (the language texts are asked for the same few keys over and
+  // over).
   struct Read {
     std::string host;
-    unsigned long long stamp = 0;
+    Stamp stamp;
     IniDocument document;
     std::unordered_map<std::string, std::optional<std::string>> answers;
 
     std::optional<std::string> Find(const std::string& section,
                                     const std::string& key);
   };
-  // The document of the regular file `host` (mapped just now), or null
-  // when it cannot be read; `kept` is set when it is one of reads_.
-  const IniDocument* ReadDocument(const std::string& host, IniDocument& fresh,
-                                  Read*& kept);
+  // The value of `key` in `section` of the file `host` (not the batch's).
+  std::optional<std::string> ReadValue(const std::string& host,
+                                       const std::string& section,
+                                       const std::string& key);
 
   const DriveModel& drives_;
   std::optional<Batch> batch_;
-  std::vector<Read> reads_;  // the most recent last
+  std::vector<Read> reads_;                            // the most recent last
+  std::vector<std::pair<dev_t, ino_t>> told_too_big_;  // told on stderr
 };
 
 }  // namespace rolvex

@@ -28,10 +28,6 @@ std::string_view UpToNul(std::string_view s) {
   return s.substr(0, s.find('\0'));
 }
 
-bool EqualNames(std::string_view a, std::string_view b) {
-  return AsciiEqualsIgnoringCase(a, b);
-}
-
 bool HasLineBreak(std::string_view s) {
   return s.find_first_of("\r\n") != npos;
 }
@@ -65,26 +61,32 @@ IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {
     }
   }
   const std::string& text = utf16_ ? decoded : bytes_;
-  std::size_t piece_begin = 0;
+  std::size_t section_begin = 0;
   for (std::size_t pos = FirstLine(text); pos < text.size();) {
     Line line = ReadLine(text, pos);
     if (line.kind == Kind::kSection) {
-      pieces_.push_back(text.substr(piece_begin, pos - piece_begin));
-      piece_begin = pos;
-      sections_.emplace(AsciiUpperCase(NameOf(text, line)), pieces_.size());
+      sections_.emplace_back().text =
+          text.substr(section_begin, pos - section_begin);
+      section_begin = pos;
+      names_.emplace(AsciiUpperCase(NameOf(text, line)), sections_.size());
     }
     pos = line.next;
   }
-  pieces_.push_back(text.substr(piece_begin));
+  sections_.emplace_back().text = text.substr(section_begin);
 }
 
 const std::string& IniDocument::bytes() const {
   if (stale_) {
-    std::size_t size = 0;
-    for (const std::string& piece : pieces_) size += piece.size();
     bytes_.clear();
-    bytes_.reserve(size);
-    for (const std::string& piece : pieces_) bytes_ += piece;
+    for (const Section& section : sections_) {
+      if (!section.cut) {
+        bytes_ += section.text;
+        continue;
+      }
+      for (std::size_t i = 0; i != kNone; i = section.next[i]) {
+        bytes_ += section.lines[i];
+      }
+    }
     stale_ = false;
   }
   return bytes_;
@@ -96,7 +98,7 @@ std::size_t IniDocument::FirstLine(const std::string& text) const {
              : 0;
 }
 
-IniDocument::Line IniDocument::ReadLine(const std::string& t, std::size_t pos) {
+IniDocument::Line IniDocument::ReadLine(std::string_view t, std::size_t pos) {
   Line line;
   // A plain scan: find_first_of would test every byte with a call of its own.
   std::size_t stop = pos;
@@ -143,45 +145,77 @@ IniDocument::Line IniDocument::ReadLine(const std::string& t, std::size_t pos) {
   return line;
 }
 
-std::string_view IniDocument::NameOf(const std::string& text,
-                                     const Line& line) {
-  return std::string_view(text).substr(line.name_begin,
-                                       line.name_end - line.name_begin);
+std::string_view IniDocument::NameOf(std::string_view text, const Line& line) {
+  return text.substr(line.name_begin, line.name_end - line.name_begin);
 }
 
-std::optional<std::size_t> IniDocument::FindSection(
-    std::string_view section) const {
-  if (section.empty()) return std::nullopt;
-  auto it = sections_.find(AsciiUpperCase(section));
-  if (it == sections_.end()) return std::nullopt;
+std::size_t IniDocument::FindSection(std::string_view section) const {
+  if (section.empty()) return kNone;
+  auto it = names_.find(AsciiUpperCase(section));
+  if (it == names_.end()) return kNone;
+  Section& found = sections_[it->second];
+  if (!found.cut) Cut(found);
   return it->second;
 }
 
-std::optional<IniDocument::Line> IniDocument::FindKey(const std::string& piece,
-                                                      std::string_view key,
-                                                      bool comment_key) {
-  if (key.empty()) return std::nullopt;
-  // The piece's first line is its section line.
-  for (std::size_t pos = ReadLine(piece, 0).next; pos < piece.size();) {
-    Line line = ReadLine(piece, pos);
-    bool candidate =
-        line.kind == Kind::kEntry ||
-        (comment_key && line.kind == Kind::kComment && line.equals != npos);
-    if (candidate && EqualNames(NameOf(piece, line), key)) return line;
-    pos = line.next;
+void IniDocument::Cut(Section& section) {
+  const std::string& text = section.text;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t next = ReadLine(text, pos).next;
+    if (!section.lines.empty()) section.next.back() = section.lines.size();
+    section.lines.push_back(text.substr(pos, next - pos));
+    section.next.push_back(kNone);
+    pos = next;
   }
-  return std::nullopt;
+  section.text = std::string();
+  section.cut = true;
+  // The first line is the section line.
+  for (std::size_t i = 1; i < section.lines.size(); ++i) {
+    const std::string& text_line = section.lines[i];
+    Line line = ReadLine(text_line, 0);
+    if (line.kind == Kind::kEntry) section.last_entry = i;
+    if (line.kind == Kind::kEntry ||
+        (line.kind == Kind::kComment && line.equals != npos)) {
+      // The first entry of a key wins.
+      section.keys.emplace(AsciiUpperCase(NameOf(text_line, line)), i);
+    }
+  }
+  section.last_line = section.lines.size() - 1;
+}
+
+std::size_t IniDocument::InsertAfter(Section& section, std::size_t after,
+                                     std::string text_line) {
+  std::string& previous = section.lines[after];
+  if (previous.back() != '\r' && previous.back() != '\n') {
+    // The file's last line, without a line end: give it one first.
+    previous += "\r\n";
+  }
+  const std::size_t added = section.lines.size();
+  section.lines.push_back(std::move(text_line));
+  section.next.push_back(section.next[after]);
+  section.next[after] = added;
+  if (section.last_line == after) section.last_line = added;
+  const std::string& stored = section.lines[added];
+  Line line = ReadLine(stored, 0);
+  if (line.kind == Kind::kEntry) section.last_entry = added;
+  section.keys.emplace(AsciiUpperCase(NameOf(stored, line)), added);
+  return added;
 }
 
 std::optional<std::string> IniDocument::Find(std::string_view section,
                                              std::string_view key) const {
-  std::optional<std::size_t> index = FindSection(Trim(UpToNul(section)));
-  if (!index) return std::nullopt;
-  const std::string& piece = pieces_[*index];
-  std::optional<Line> line = FindKey(piece, Trim(UpToNul(key)), false);
-  if (!line) return std::nullopt;
-  std::string_view value = Trim(std::string_view(piece).substr(
-      line->equals + 1, line->text_end - line->equals - 1));
+  const std::size_t index = FindSection(Trim(UpToNul(section)));
+  key = Trim(UpToNul(key));
+  if (index == kNone || key.empty()) return std::nullopt;
+  const Section& found = sections_[index];
+  auto it = found.keys.find(AsciiUpperCase(key));
+  if (it == found.keys.end()) return std::nullopt;
+  const std::string& text_line = found.lines[it->second];
+  Line line = ReadLine(text_line, 0);
+  // A key starting with ";" names a comment line, which holds no value.
+  if (line.kind != Kind::kEntry) return std::nullopt;
+  std::string_view value = Trim(std::string_view(text_line).substr(
+      line.equals + 1, line.text_end - line.equals - 1));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
@@ -198,51 +232,39 @@ bool IniDocument::Set(std::string_view section, std::string_view key,
   while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
 
   std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
-  std::optional<std::size_t> index = FindSection(section);
+  const std::size_t index = FindSection(section);
   stale_ = true;
-  if (!index) {
-    // Only piece 0 can be empty: every other one starts with its section.
-    std::string& last = pieces_.back();
-    const bool has_lines = pieces_.size() > 1 || last.size() > FirstLine(last);
-    if (has_lines && last.back() != '\r' && last.back() != '\n') {
-      last += "\r\n";
+  if (index == kNone) {
+    // Only section 0 can be empty: every other one starts with its line.
+    Section& last = sections_.back();
+    const bool has_lines =
+        sections_.size() > 1 || last.text.size() > FirstLine(last.text);
+    if (has_lines) {
+      std::string& tail = last.cut ? last.lines[last.last_line] : last.text;
+      if (tail.back() != '\r' && tail.back() != '\n') tail += "\r\n";
     }
-    pieces_.push_back("[" + std::string(section) + "]\r\n" + entry);
-    sections_.emplace(AsciiUpperCase(section), pieces_.size() - 1);
+    Section& added = sections_.emplace_back();
+    added.text = "[" + std::string(section) + "]\r\n" + entry;
+    Cut(added);
+    names_.emplace(AsciiUpperCase(section), sections_.size() - 1);
     return true;
   }
-  std::string& piece = pieces_[*index];
-  if (std::optional<Line> found = FindKey(piece, key, key.front() == ';')) {
-    ReplaceValue(piece, *found, value);
+  Section& found = sections_[index];
+  if (auto it = found.keys.find(AsciiUpperCase(key)); it != found.keys.end()) {
+    ReplaceValue(found.lines[it->second], value);
     return true;
   }
-  Line last = ReadLine(piece, 0);
-  for (std::size_t pos = last.next; pos < piece.size();) {
-    Line line = ReadLine(piece, pos);
-    if (line.kind == Kind::kEntry) last = line;
-    pos = line.next;
-  }
-  InsertAfter(piece, last, entry);
+  InsertAfter(found, found.last_entry, std::move(entry));
   return true;
 }
 
-void IniDocument::ReplaceValue(std::string& piece, const Line& line,
-                               std::string_view value) {
+void IniDocument::ReplaceValue(std::string& text_line, std::string_view value) {
+  Line line = ReadLine(text_line, 0);
   std::size_t from = line.equals + 1;
   if (!value.empty()) {
-    while (from < line.text_end && IsBlank(piece[from])) ++from;
+    while (from < line.text_end && IsBlank(text_line[from])) ++from;
   }
-  piece.replace(from, line.text_end - from, value);
-}
-
-void IniDocument::InsertAfter(std::string& piece, const Line& line,
-                              const std::string& new_line) {
-  if (line.next == line.end) {
-    // The file's last line, without a line end: give it one first.
-    piece.insert(line.end, "\r\n" + new_line);
-  } else {
-    piece.insert(line.next, new_line);
-  }
+  text_line.replace(from, line.text_end - from, value);
 }
 
 bool ReadsBackAsWritten(std::string_view section, std::string_view key,

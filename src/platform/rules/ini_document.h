@@ -62,9 +62,11 @@
 namespace rolvex {
 
 // A document is held as its sections, each a piece of the text of its own
-// with an index by name, so that Find and Set cost the size of the one
-// section they touch, not that of the file: a merge of many entries into a
-// big file stays linear.
+// with an index by name. A section is cut into lines, with an index of its
+// keys, the first time it is searched or edited; the others stay one piece
+// of text. So Find and Set cost the length of the names they look up and of
+// the line they change, not the size of the section or the file: a merge of
+// many entries into one big section stays linear.
 class IniDocument {
  public:
   // An empty document: a file that does not exist yet.
@@ -92,9 +94,7 @@ class IniDocument {
  private:
   enum class Kind { kBlank, kComment, kSection, kEntry, kOther };
 
-  // One line of a piece, classified. Offsets index that piece. Lines are
-  // read on demand, not kept: a file of millions of short lines costs
-  // nothing beyond its bytes.
+  // One line of a text, classified. Offsets index that text.
   struct Line {
     std::size_t text_end = 0;  // one past the last byte before trailing blanks
     std::size_t end = 0;       // one past the last byte before the line end
@@ -105,30 +105,45 @@ class IniDocument {
     std::size_t equals = 0;  // entry or comment: the first "=", or npos
   };
 
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  // The text from one section line up to the next (section 0: what comes
+  // before the first one: a byte order mark, entries of no section).
+  struct Section {
+    // The text, until the section is cut into lines.
+    std::string text;
+    bool cut = false;
+    // Once cut: each line with its line end, in the order of `next` from
+    // line 0, the section line (new lines are added at the end of `lines`,
+    // so that indexes stay valid, and linked in where they belong).
+    std::vector<std::string> lines;
+    std::vector<std::size_t> next;
+    // The line of the first entry of each key, by its upper-cased name; keys
+    // starting with ";" name comment lines ("; k = v"), which no entry can.
+    std::unordered_map<std::string, std::size_t> keys;
+    std::size_t last_entry = 0;  // the section line while there is none
+    std::size_t last_line = 0;
+  };
+
   // The first byte of the first line of `text` (after a UTF-8 byte order
   // mark).
   std::size_t FirstLine(const std::string& text) const;
   // The line of `text` that starts at `pos` (< text.size()).
-  static Line ReadLine(const std::string& text, std::size_t pos);
-  static std::string_view NameOf(const std::string& text, const Line& line);
-  // The piece of the first section named `section`.
-  std::optional<std::size_t> FindSection(std::string_view section) const;
-  // The line of the section `piece` whose key is `key` (entries; comment
-  // lines as well when `comment_key`).
-  static std::optional<Line> FindKey(const std::string& piece,
-                                     std::string_view key, bool comment_key);
-  static void ReplaceValue(std::string& piece, const Line& line,
-                           std::string_view value);
-  static void InsertAfter(std::string& piece, const Line& line,
-                          const std::string& new_line);
+  static Line ReadLine(std::string_view text, std::size_t pos);
+  static std::string_view NameOf(std::string_view text, const Line& line);
+  // The first section named `section`, or kNone.
+  std::size_t FindSection(std::string_view section) const;
+  // Cuts `section` (not section 0) into lines and indexes its keys.
+  static void Cut(Section& section);
+  // Links `line` into `section` after its line `after` and indexes it.
+  static std::size_t InsertAfter(Section& section, std::size_t after,
+                                 std::string line);
+  static void ReplaceValue(std::string& line, std::string_view value);
 
-  // The text cut before every section line: piece 0 holds what comes before
-  // the first one (a byte order mark, entries of no section), every other
-  // piece one section line and the lines up to the next. For a UTF-16 file
-  // the text is the one read by code units.
-  std::vector<std::string> pieces_;
-  // The piece of the first section of each name, by its upper-cased name.
-  std::unordered_map<std::string, std::size_t> sections_;
+  // Cut on first use, also by Find.
+  mutable std::vector<Section> sections_;
+  // The first section of each name, by its upper-cased name.
+  std::unordered_map<std::string, std::size_t> names_;
   // The file's bytes; out of date (stale_) after an edit until asked for.
   mutable std::string bytes_;
   mutable bool stale_ = false;

@@ -23,7 +23,7 @@ std::string Win32Clock::FormatLocal(FileTime time) {
   char clock[128] = "";
   GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date,
                  sizeof date);
-  if (st.wHour == 0 && st.wMinute == 0 && st.wSecond == 0) return date;
+  if (ShowsDateOnly(st.wHour, st.wMinute, st.wSecond)) return date;
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, clock, sizeof clock);
   return std::string(date) + " " + clock;
 }

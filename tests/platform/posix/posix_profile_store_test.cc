@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 #include <vector>
 
 #include "platform/posix/posix_dos_attributes.h"
+#include "platform/posix/posix_file_io.h"
+#include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_temp_prefix.h"
 
 namespace rolvex {
@@ -218,6 +221,56 @@ TEST_F(PosixProfileStoreTest, BatchWritesBackOnceAndChecksTheFileThen) {
   EXPECT_TRUE(store_.EndBatch());
   EXPECT_EQ(Get("A", "k", "C:\\b.ini"), "new");
   EXPECT_EQ(FilesOfDriveC(), (std::vector<std::string>{"b.ini"}));
+}
+
+// The batch holds entries for a moment only, and a write-back keeps what
+// others wrote meanwhile: a value, and the log lines appended when the log
+// itself is the ini file merged into.
+TEST_F(PosixProfileStoreTest, BatchKeepsWhatOthersWriteMeanwhile) {
+  const std::string host = Host("log.ini");
+  TempPrefix::Write(host, "[A]\r\nk=old\r\n");
+  PosixFileSystem files(drives_);
+  store_.BeginBatch("C:\\log.ini");
+  EXPECT_TRUE(store_.WriteString("A", "k", "1", "C:\\log.ini"));
+  TempPrefix::Write(host, "[A]\r\nk=old\r\n[Other]\r\nv=kept\r\n");
+  EXPECT_TRUE(store_.WriteString("A", "j", "2", "C:\\log.ini"));
+  files.AppendLine("C:\\log.ini", "log line 1");
+  EXPECT_EQ(Get("A", "k", "C:\\log.ini"), "1");
+  EXPECT_EQ(Get("Other", "v", "C:\\log.ini"), "kept");
+  // Entries older than a second are written back with the next one.
+  struct timespec pause = {1, 100000000};
+  nanosleep(&pause, nullptr);
+  EXPECT_TRUE(store_.WriteString("A", "m", "3", "C:\\log.ini"));
+  EXPECT_EQ(store_.BatchPending(), 0u);
+  const std::string all =
+      "[A]\r\nk=1\r\nj=2\r\nm=3\r\n[Other]\r\nv=kept\r\nlog line 1\r\n";
+  EXPECT_EQ(TempPrefix::Read(host), all);
+  files.AppendLine("C:\\log.ini", "log line 2");
+  EXPECT_TRUE(store_.WriteString("A", "n", "4", "C:\\log.ini"));
+  EXPECT_EQ(store_.BatchPending(), 1u);
+  files.AppendLine("C:\\log.ini", "log line 3");
+  EXPECT_TRUE(store_.EndBatch());
+  EXPECT_EQ(TempPrefix::Read(host),
+            "[A]\r\nk=1\r\nj=2\r\nm=3\r\nn=4\r\n[Other]\r\nv=kept\r\n"
+            "log line 1\r\nlog line 2\r\nlog line 3\r\n");
+}
+
+// More than the limit (a sparse file here) reads as unreadable, told once on
+// standard error, and is not written.
+TEST_F(PosixProfileStoreTest, FileOverTheLimitIsNeitherReadNorWritten) {
+  const std::string host = Host("huge.ini");
+  TempPrefix::Write(host, "[A]\nk=v\n");
+  ASSERT_EQ(truncate(host.c_str(), kSettingsFileLimit + 1), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Get("A", "k", "C:\\huge.ini"), "");
+  EXPECT_EQ(Get("A", "k", "C:\\huge.ini"), "");
+  EXPECT_FALSE(store_.WriteString("A", "k", "w", "C:\\huge.ini"));
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_NE(told.find("/huge.ini holds more"), std::string::npos) << told;
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+  struct stat st;
+  ASSERT_EQ(stat(host.c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, static_cast<off_t>(kSettingsFileLimit + 1));
 }
 
 TEST_F(PosixProfileStoreTest, FailedWriteKeepsOldContentAndLeavesNoTemporary) {

@@ -228,6 +228,34 @@ TEST(IniDocumentWriteTest, CommentKeyIsReplacedNotRepeated) {
   EXPECT_EQ(doc.Find("A", ";Note"), std::nullopt);
 }
 
+// One document edited many times gives the bytes and answers of a document
+// read afresh before every edit: its index of keys follows the edits.
+TEST(IniDocumentWriteTest, EditsInSequenceMatchEditsOfFreshDocuments) {
+  struct Edit {
+    const char *section, *key, *value;
+  };
+  const Edit edits[] = {{"A", "k", "1"},     {"A", ";Note", "c"},
+                        {"a", "NEW", "2"},   {"A", "new", "3"},
+                        {"A", "later", "4"}, {"B", "x", "5"},
+                        {"b", "X", ""},      {"C", "k", "6"},
+                        {"A", ";note", "d"}, {"c", "m", "7"}};
+  for (const std::string start :
+       {"", "[A]\nk=0\n; tail\n\n[B]\ny=1", "[A]\nk=0\nk=dup\n[a]\nk=x\n[C]"}) {
+    IniDocument edited(start);
+    std::string fresh = start;
+    for (const Edit& edit : edits) {
+      ASSERT_TRUE(edited.Set(edit.section, edit.key, edit.value));
+      fresh = Written(fresh, edit.section, edit.key, edit.value);
+      ASSERT_EQ(edited.bytes(), fresh) << start;
+      for (const Edit& asked : edits) {
+        EXPECT_EQ(edited.Find(asked.section, asked.key),
+                  Read(fresh, asked.section, asked.key))
+            << start << " " << asked.key;
+      }
+    }
+  }
+}
+
 TEST(IniDocumentWriteTest, RefusesWhatWouldReadBackDifferently) {
   const struct {
     std::string section, key, value;
