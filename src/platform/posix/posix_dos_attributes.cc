@@ -63,6 +63,19 @@ int ReadDosAttrib(const std::string& host_path, bool* stored) {
   return n > 0 ? ParseDosAttrib(buffer, static_cast<std::size_t>(n)) : 0;
 }
 
+int ReadDosAttribOpen(int fd) {
+  char buffer[256];
+  ssize_t n = fgetxattr(fd, kDosAttribName, buffer, sizeof buffer);
+  if (n < 0 && errno == ERANGE) {
+    ssize_t size = fgetxattr(fd, kDosAttribName, nullptr, 0);
+    if (size <= 0) return 0;
+    std::string big(static_cast<std::size_t>(size), '\0');
+    n = fgetxattr(fd, kDosAttribName, big.data(), big.size());
+    return n > 0 ? ParseDosAttrib(big.data(), static_cast<std::size_t>(n)) : 0;
+  }
+  return n > 0 ? ParseDosAttrib(buffer, static_cast<std::size_t>(n)) : 0;
+}
+
 int WriteDosAttrib(const std::string& host_path, int bits) {
   // A read first: storing what is stored already would still be a write to
   // the disk's journal (and a failing removal a wasted call), and most files

@@ -32,6 +32,8 @@ int ParseDosAttrib(const char* data, std::size_t size);
 // keeps no extended attributes. `stored`, when given, tells whether the
 // attribute is there at all.
 int ReadDosAttrib(const std::string& host_path, bool* stored = nullptr);
+// The same for the file open as `fd`.
+int ReadDosAttribOpen(int fd);
 
 // Stores `bits` (0 removes the attribute); what is stored already as asked
 // is not written again. Returns 0, or the errno of the

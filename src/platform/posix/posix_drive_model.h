@@ -67,6 +67,13 @@ class DriveModel {
   // The host folder of the drive `windows_path` lies on (as ToHost reads
   // the path); the same errors as ToHost for the drive.
   std::string DriveRootOf(const std::string& windows_path) const;
+  // `windows_path` as Windows reads it; throws 52 or 76 as ToHost does.
+  WindowsPath Read(const std::string& windows_path) const;
+  // Whether `windows_path` names a drive's root ("C:\", "C:\a\.."); no disk
+  // access for a path that names its drive. Throws as ToHost does.
+  bool NamesDriveRoot(const std::string& windows_path) const {
+    return Read(windows_path).parts.empty();
+  }
 
   // The Windows path of a host path, links on the way kept as named: the
   // drive whose folder is the longest head of the path (the same folder,
@@ -83,8 +90,6 @@ class DriveModel {
  private:
   // The drive's folder for a letter (a-z), or "" when the letter is unmapped.
   std::string DriveFolder(char letter) const;
-  // `windows_path` as Windows reads it; throws 52 or 76 as ToHost does.
-  WindowsPath Read(const std::string& windows_path) const;
 
   std::string prefix_;
   std::string dosdevices_;  // PREFIX/dosdevices

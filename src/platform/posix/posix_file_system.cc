@@ -211,20 +211,16 @@ FileTime PosixFileSystem::DateLastModified(const std::string& path) {
 
 void PosixFileSystem::AppendLine(const std::string& path,
                                  const std::string& line) {
-  std::string host = drives_.ToHost(path);
-  // Only the kind and the read-only bit count here, which appending to the
-  // file (this line's predecessors) does not change.
-  HostFacts facts;
-  if (LookUpFacts(host, facts)) {
-    if (!S_ISREG(facts.mode)) throw RunError::Of(kErrPathFileAccess);
-    if ((AttributesOf(host, facts) & kAttrReadOnly) != 0) {
-      throw RunError::Of(kErrPermissionDenied);
-    }
-  } else {
-    RequireParentFolder(host);
+  struct stat found;
+  std::string host = drives_.ToHost(path, &found);
+  // A pipe or a device is never opened; a link is looked at once open.
+  if (found.st_mode != 0 && !S_ISREG(found.st_mode) &&
+      !S_ISLNK(found.st_mode)) {
+    throw RunError::Of(kErrPathFileAccess);
   }
   // Not waiting at the open, and checked again once open: the name may
-  // have been turned into a pipe or a device in between.
+  // have been turned into a pipe or a device in between. Opening to append
+  // changes nothing yet, so the read-only bit is asked of the open file.
   UniqueFd fd(open(
       host.c_str(),
       O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
@@ -232,6 +228,11 @@ void PosixFileSystem::AppendLine(const std::string& path,
   struct stat opened;
   if (fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
     throw RunError::Of(kErrPathFileAccess);
+  }
+  if ((AttributeBits(HostName(host), opened.st_mode,
+                     ReadDosAttribOpen(fd.get())) &
+       kAttrReadOnly) != 0) {
+    throw RunError::Of(kErrPermissionDenied);
   }
   // One write for the whole line, so that lines of two writers never mix.
   if (!WriteAll(fd.get(), line + "\r\n")) {

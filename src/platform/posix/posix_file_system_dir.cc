@@ -57,33 +57,37 @@ int EntryAttributes(const std::string& folder, const std::string& name,
 std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   found_.clear();
   next_ = 0;
-  // An unusable drive fails the search as a whole; "C:foo" names no folder
-  // unless the path rule can take it from the current folder.
-  const std::string drive_root = drives_.DriveRootOf(path);
   const size_t slash = path.find_last_of("\\/");
   if (slash == std::string::npos) {
     drives_.ToHost(path);
     return "";  // "C:" alone names no entry
   }
   std::string last = path.substr(slash + 1);
-  if (last.empty()) return "";  // "C:\Folder\" is no entry either
-
+  if (last.empty()) {
+    drives_.DriveRootOf(path);
+    return "";  // "C:\\Folder\\" is no entry either
+  }
+  // A path that cannot be mapped names a missing folder or entry; only an
+  // unusable drive fails the search as a whole.
+  auto missing = [&](const RunError& e) {
+    if (e.number() != kErrPathNotFound && e.number() != kErrBadFileName) {
+      throw e;
+    }
+    drives_.DriveRootOf(path);
+    return std::string();
+  };
   if (IsWildcardPattern(last)) {
+    const std::string folder = path.substr(0, slash + 1);
     std::string host_folder;
     try {
-      host_folder = drives_.ToHost(path.substr(0, slash + 1));
+      host_folder = drives_.ToHost(folder);
     } catch (const RunError& e) {
-      // A file on the way, or a folder name that no folder can have: either
-      // way the folder is missing.
-      if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
-        return "";
-      }
-      throw;
+      return missing(e);
     }
     if (IsBadPattern(last)) throw RunError::Of(kErrBadFileName);
     // The root of a drive has no "." and ".." entries, as on NTFS.
     found_ = SearchFolder(host_folder, last, mask,
-                          /*with_dot_entries=*/host_folder != drive_root);
+                          /*with_dot_entries=*/!drives_.NamesDriveRoot(folder));
     return DirNext();
   }
   std::string host;
@@ -91,14 +95,11 @@ std::string PosixFileSystem::Dir(const std::string& path, int mask) {
   try {
     host = drives_.ToHost(path, &found);
   } catch (const RunError& e) {
-    if (e.number() == kErrPathNotFound || e.number() == kErrBadFileName) {
-      return "";
-    }
-    throw;
+    return missing(e);
   }
-  // "C:\." or "C:\Folder\.." comes to the drive's root, which is no
+  // "C:\\." or "C:\\Folder\\.." comes to the drive's root, which is no
   // entry of any folder.
-  if (host == drive_root) return "";
+  if (drives_.NamesDriveRoot(path)) return "";
   return SearchOne(host, mask, found);
 }
 
