@@ -131,6 +131,7 @@ std::string HostTailToWindows(const std::string& tail) {
 
 DriveModel::DriveModel(std::string prefix, bool indexed)
     : prefix_(std::move(prefix)),
+      indexed_(indexed),
       names_(std::make_shared<FolderNames>(indexed)) {
   // A relative prefix would change meaning with the current folder.
   if (prefix_.empty() || prefix_[0] != '/') {

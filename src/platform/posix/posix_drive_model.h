@@ -55,6 +55,8 @@ class DriveModel {
   static DriveModel FromEnvironment();
 
   const std::string& prefix() const { return prefix_; }
+  // false: ROLVEX_FILE_INDEX=off, nothing the layer reads is kept.
+  bool indexed() const { return indexed_; }
 
   // The host path of a Windows path ("C:\Windows\Fonts" ->
   // PREFIX/dosdevices/c:/windows/Fonts), by the rules above. A drive's root
@@ -93,6 +95,7 @@ class DriveModel {
 
   std::string prefix_;
   std::string dosdevices_;  // PREFIX/dosdevices
+  bool indexed_;
   // Shared by copies of the model, which see the same disk.
   std::shared_ptr<FolderNames> names_;
 };

@@ -223,7 +223,7 @@ std::optional<std::string> PosixProfileStore::ReadValue(
   Stamp stamp;
   if (ReadFile(host, bytes, stamp) != ReadResult::kRead) return std::nullopt;
   IniDocument document(std::move(bytes));
-  if (!stamp.trusted) return document.Find(section, key);
+  if (!stamp.trusted || !drives_.indexed()) return document.Find(section, key);
   if (reads_.size() == kKept) reads_.erase(reads_.begin());
   reads_.push_back(Read{host, stamp, std::move(document), {}});
   return reads_.back().Find(section, key);
