@@ -165,6 +165,8 @@ std::string PosixFileSystem::StageForRestart(const std::string& source,
 }
 
 void PosixFileSystem::RemoveStaleTemporaries(const std::string& folder) {
+  // Asked for every file: a folder named as before is not mapped again.
+  if (!swept_names_.insert(folder).second) return;
   try {
     const std::string host = drives_.ToHost(folder);
     if (swept_.insert(host).second) SweepStaleTemporaries(host);
@@ -256,7 +258,9 @@ std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
     throw RunError::Of(kErrPathFileAccess);
   }
   std::string bytes;
-  if (!ReadAll(fd.get(), bytes)) throw ErrnoError(errno, kErrFileNotFound);
+  if (!ReadAll(fd.get(), bytes, kSettingsFileLimit)) {
+    throw ErrnoError(errno, kErrFileNotFound);
+  }
   return std::make_unique<BufferItemReader>(std::move(bytes));
 }
 

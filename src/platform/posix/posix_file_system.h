@@ -36,6 +36,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -91,7 +92,8 @@ class PosixFileSystem : public FileSystem {
   std::size_t next_ = 0;
   std::function<void()> tick_;
   std::set<std::string> swept_;  // host folders swept in this run
-  unsigned staged_ = 0;          // restart copies staged in this run
+  std::unordered_set<std::string> swept_names_;  // and the names asked
+  unsigned staged_ = 0;  // restart copies staged in this run
 };
 
 }  // namespace rolvex

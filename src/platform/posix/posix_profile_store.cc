@@ -183,7 +183,9 @@ std::string PosixProfileStore::GetString(const std::string& section,
       Refresh(*batch, false);
       found = batch->document.Find(section, key);
     } else {
-      found = ReadValue(drives_.ToHost(file), section, key);
+      struct stat mapped;
+      const std::string host = drives_.ToHost(file, &mapped);
+      found = ReadValue(host, section, key, mapped);
     }
   } catch (...) {
     // An unmapped drive, a bad name or no memory for the file: it reads as
@@ -206,14 +208,16 @@ std::optional<std::string> PosixProfileStore::Read::Find(
 }
 
 std::optional<std::string> PosixProfileStore::ReadValue(
-    const std::string& host, const std::string& section,
-    const std::string& key) {
+    const std::string& host, const std::string& section, const std::string& key,
+    const struct stat& mapped) {
   constexpr std::size_t kKept = 4;
   auto kept = std::find_if(reads_.begin(), reads_.end(),
                            [&](const Read& read) { return read.host == host; });
   if (kept != reads_.end()) {
-    struct stat now;
-    if (stat(host.c_str(), &now) == 0 && kept->stamp.Holds(now)) {
+    // The mapping's lstat is the file's stat unless the path is a link.
+    struct stat now = mapped;
+    const bool known = mapped.st_mode != 0 && !S_ISLNK(mapped.st_mode);
+    if ((known || stat(host.c_str(), &now) == 0) && kept->stamp.Holds(now)) {
       std::rotate(kept, kept + 1, reads_.end());
       return reads_.back().Find(section, key);
     }

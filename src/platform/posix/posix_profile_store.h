@@ -152,10 +152,12 @@ class PosixProfileStore : public ProfileStore {
     std::optional<std::string> Find(const std::string& section,
                                     const std::string& key);
   };
-  // The value of `key` in `section` of the file `host` (not the batch's).
+  // The value of `key` in `section` of the file `host` (not the batch's);
+  // `mapped` is the lstat the mapping took (st_mode 0: none).
   std::optional<std::string> ReadValue(const std::string& host,
                                        const std::string& section,
-                                       const std::string& key);
+                                       const std::string& key,
+                                       const struct stat& mapped);
 
   const DriveModel& drives_;
   std::optional<Batch> batch_;

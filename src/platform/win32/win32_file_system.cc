@@ -109,6 +109,10 @@ int Win32FileSystem::GetAttr(const std::string& path) {
   return static_cast<int>(attributes & kReportedAttributes);
 }
 
+void Win32FileSystem::RemoveStaleTemporaries(const std::string& folder) {
+  SweepStaleTemporaries(folder);
+}
+
 void Win32FileSystem::SetAttr(const std::string& path, int attributes) {
   DWORD wanted = static_cast<DWORD>(attributes) & kSettableAttributes;
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;

@@ -34,9 +34,7 @@ class Win32FileSystem : public FileSystem {
   std::string DirNext() override;
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
-  void RemoveStaleTemporaries(const std::string& folder) override {
-    SweepStaleTemporaries(folder);
-  }
+  void RemoveStaleTemporaries(const std::string& folder) override;
   void FileCopy(const std::string& source, const std::string& target) override;
   std::string StageForRestart(const std::string& source,
                               const std::string& target) override;

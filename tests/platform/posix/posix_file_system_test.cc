@@ -13,6 +13,7 @@
 
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_drive_model.h"
+#include "platform/posix/posix_file_probe.h"
 #include "platform/posix/posix_temp_prefix.h"
 #include "platform/posix/posix_temporary.h"
 
@@ -205,8 +206,21 @@ TEST_F(FileSystemTest, CopyRefusesWhatNoFileCanBeCopiedFromOrInto) {
   EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\Dir", "C:\\x"); }),
             kErrPathFileAccess);
   mkfifo(C("pipe").c_str(), 0644);  // a read of it could wait for ever
-  EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\pipe", "C:\\x"); }),
-            kErrPathFileAccess);
+  symlink("/dev/null", C("null").c_str());
+  for (const char* other : {"C:\\pipe", "C:\\null"}) {
+    EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy(other, "C:\\x"); }),
+              kErrPathFileAccess);
+    // Neither opened nor replaced as a target, in a run or a preview.
+    EXPECT_EQ(ErrorNumberOf([&] { fs_.FileCopy("C:\\src", other); }),
+              kErrPathFileAccess);
+    EXPECT_EQ(ErrorNumberOf([&] { fs_.AppendLine(other, "x"); }),
+              kErrPathFileAccess);
+    EXPECT_TRUE(PosixFileProbe(drives_).NotAFile(other));
+  }
+  EXPECT_FALSE(PosixFileProbe(drives_).NotAFile("C:\\src"));
+  struct stat st;
+  ASSERT_EQ(lstat(C("pipe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
   EXPECT_EQ(TemporaryFilesIn(temp_.drive_c()), 0);
 }
 
