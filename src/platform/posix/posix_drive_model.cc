@@ -210,6 +210,28 @@ std::string DriveModel::ToHost(const std::string& windows_path,
   std::size_t first = 0;
   const bool whole = lstat(host.c_str(), &st) == 0;
   const int err = errno;
+  // A new file in a folder that exists as written (a copy's target): only
+  // its own name is looked for in other cases.
+  if (!whole && err == ENOENT && !parts.empty()) {
+    const std::string folder =
+        host.substr(0, host.size() - parts.back().size() - 1);
+    if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      const std::string& name = parts.back();
+      if (std::string other = names_->OtherCase(folder, name); !other.empty()) {
+        host = Join(folder, other);
+        if (read->folder &&
+            (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+          throw RunError(kErrPathNotFound, "Path not found: " + p);
+        }
+        return host;
+      }
+      // A name Windows refuses can only be one the host already has.
+      for (char ch : name) {
+        if (IsBadNameChar(ch)) throw RunError::Of(kErrBadFileName);
+      }
+      return host;
+    }
+  }
   const std::string drive = whole ? "" : DriveFolder(AsciiLower(read->drive));
   if (whole) {
     first = parts.size();
