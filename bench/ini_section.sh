@@ -29,13 +29,9 @@ mkdir -p "$W"
 trap 'rm -rf "$W"' EXIT
 source bench/lib.sh
 
-PREFIX=$W/prefix
-C=$PREFIX/drive_c
-SP=$C/ServicePacks
-mkdir -p "$PREFIX/dosdevices" "$SP/Ini"
-ln -sfn ../drive_c "$PREFIX/dosdevices/c:"
-cp examples/servicepack/Rolvex.ini examples/servicepack/Rolvex.txt "$SP/"
-cp "$ROLVEX" "$SP/rolvex"
+baseline=""
+new_prefix prefix
+mkdir -p "$SP/Ini"
 
 rolvex_run() {
   (cd "$SP" && exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_UI=console $TIMED "$W/rss" ./rolvex 2)

@@ -129,3 +129,17 @@ row() {
   echo "${ROWS[-1]}" >&2 # at once, so that a stopped run keeps its rows
 }
 
+# new_prefix NAME: a prefix laid out as the program makes it, with the pack
+# folder C:\ServicePacks holding the program and its texts. Sets PREFIX, C
+# (drive C:) and SP. Needs W, ROLVEX and, when set, baseline.
+new_prefix() {
+  PREFIX=$W/$1
+  C=$PREFIX/drive_c
+  SP=$C/ServicePacks
+  mkdir -p "$PREFIX/dosdevices" "$SP"
+  ln -sfn ../drive_c "$PREFIX/dosdevices/c:"
+  cp examples/servicepack/Rolvex.ini examples/servicepack/Rolvex.txt "$SP/"
+  cp "$ROLVEX" "$SP/rolvex"
+  # Beside it, so that it finds the same texts (they are named by folder).
+  [[ -z "$baseline" ]] || cp "$baseline" "$SP/rolvex-baseline"
+}

@@ -89,20 +89,6 @@ has_case() { [[ " $cases " == *" $1 "* ]]; }
 
 source bench/lib.sh
 
-# new_prefix NAME: a prefix laid out as the program makes it, with the pack
-# folder C:\ServicePacks holding the program and its texts. Sets PREFIX, C
-# (drive C:) and SP.
-new_prefix() {
-  PREFIX=$W/$1
-  C=$PREFIX/drive_c
-  SP=$C/ServicePacks
-  mkdir -p "$PREFIX/dosdevices" "$SP"
-  ln -sfn ../drive_c "$PREFIX/dosdevices/c:"
-  cp examples/servicepack/Rolvex.ini examples/servicepack/Rolvex.txt "$SP/"
-  cp "$ROLVEX" "$SP/rolvex"
-  # Beside it, so that it finds the same texts (they are named by folder).
-  [[ -z "$baseline" ]] || cp "$baseline" "$SP/rolvex-baseline"
-}
 
 # The Linux program in mode "2" on the console, from the pack folder:
 # rolvex_as PROGRAM [VARIABLE=VALUE...].
