@@ -8,6 +8,7 @@
 #ifndef ROLVEX_PLATFORM_FILE_SYSTEM_H_
 #define ROLVEX_PLATFORM_FILE_SYSTEM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -120,6 +121,15 @@ class FileSystem {
   // Opens a text file for item reading; throws 53 when missing, 70 when it
   // cannot be read.
   virtual std::unique_ptr<ItemReader> OpenForInput(const std::string& path) = 0;
+
+  // Reads the whole content of the file `path` and hands it to `chunk` in
+  // order, a piece at a time (pieces of a few MiB at most). Throws 53 when
+  // the file is missing, 70 when it cannot be read, 75 for a folder and for
+  // an object that is no file (a pipe, a device), which is never waited on.
+  virtual void ReadContent(
+      const std::string& path,
+      const std::function<void(const char* data, std::size_t size)>&
+          chunk) = 0;
 
   // Makes every file that FileCopy wrote since the last Flush durable: on
   // the disk, so that it survives a power failure (a copy is complete and

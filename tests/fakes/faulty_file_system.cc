@@ -94,4 +94,11 @@ std::unique_ptr<ItemReader> FaultyFileSystem::OpenForInput(
   return std::make_unique<FaultyReader>(*this, inner_.OpenForInput(path), path);
 }
 
+void FaultyFileSystem::ReadContent(
+    const std::string& path,
+    const std::function<void(const char*, std::size_t)>& chunk) {
+  Check("ReadContent", path);
+  inner_.ReadContent(path, chunk);
+}
+
 }  // namespace rolvex

@@ -242,4 +242,15 @@ std::unique_ptr<ItemReader> MemoryFileSystem::OpenForInput(
   return std::make_unique<BufferItemReader>(node->content);
 }
 
+void MemoryFileSystem::ReadContent(
+    const std::string& path,
+    const std::function<void(const char*, std::size_t)>& chunk) {
+  calls.push_back("ReadContent " + path);
+  Node* node = Find(path);
+  if (node == nullptr) throw RunError::Of(kErrFileNotFound);
+  if (node->folder) throw RunError::Of(kErrPathFileAccess);
+  if (node->unreadable) throw RunError::Of(kErrPermissionDenied);
+  chunk(node->content.data(), node->content.size());
+}
+
 }  // namespace rolvex

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/run_error.h"
+#include "platform/sha256.h"
 
 namespace rolvex {
 namespace {
@@ -340,6 +341,28 @@ TEST_P(FileSystemContract, OpenForInputReadsTheItemsOfAFile) {
   EXPECT_EQ(items, (List{"[Sec]", "Key", "a, b", "last"}));
   EXPECT_EQ(ErrorOf([&] { fs().OpenForInput(At("none.txt")); }),
             kErrFileNotFound);
+}
+
+TEST_P(FileSystemContract, ReadContentHandsOverEveryByteInOrder) {
+  std::string big(3 << 20, 'x');
+  for (std::size_t i = 0; i < big.size(); i += 4093) big[i] = char(i % 251);
+  world().WriteFile(At("big.bin"), big, kOld);
+  std::string read;
+  Sha256 digest;
+  fs().ReadContent(At("BIG.bin"), [&](const char* data, std::size_t size) {
+    read.append(data, size);
+    digest.Update(data, size);
+  });
+  EXPECT_TRUE(read == big);
+  Sha256 whole;
+  whole.Update(big.data(), big.size());
+  EXPECT_EQ(digest.HexDigest(), whole.HexDigest());
+  const auto none = [](const char*, std::size_t) {};
+  EXPECT_EQ(ErrorOf([&] { fs().ReadContent(At("none.bin"), none); }),
+            kErrFileNotFound);
+  world().MakeFolder(At("Folder"));
+  EXPECT_EQ(ErrorOf([&] { fs().ReadContent(At("Folder"), none); }),
+            kErrPathFileAccess);
 }
 
 }  // namespace

@@ -43,6 +43,11 @@ class LogOnlyFileSystem : public FileSystem {
   std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
     Unexpected();
   }
+  void ReadContent(const std::string&,
+                   const std::function<void(const char*, std::size_t)>&)
+      override {
+    Unexpected();
+  }
 
  private:
   [[noreturn]] static void Unexpected() {

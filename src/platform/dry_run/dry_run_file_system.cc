@@ -345,6 +345,22 @@ std::unique_ptr<ItemReader> DryRunFileSystem::OpenForInput(
   return std::make_unique<BufferItemReader>(std::move(bytes));
 }
 
+void DryRunFileSystem::ReadContent(
+    const std::string& path,
+    const std::function<void(const char*, std::size_t)>& chunk) {
+  const Entry entry = Lookup(path);
+  if (!entry.exists) throw entry.missing;
+  if (entry.folder) throw RunError::Of(kErrPathFileAccess);
+  if (!entry.content_of.empty()) {
+    real_.ReadContent(entry.content_of, chunk);
+    return;
+  }
+  for (const std::string& line : LinesAppendedTo(path)) {
+    const std::string with_end = line + "\r\n";
+    chunk(with_end.data(), with_end.size());
+  }
+}
+
 std::vector<std::string> DryRunFileSystem::LinesAppendedTo(
     const std::string& path) const {
   const std::string key = Key(path);

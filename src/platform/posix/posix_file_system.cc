@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/posix/posix_dos_attributes.h"
 #include "platform/posix/posix_errors.h"
@@ -243,11 +244,12 @@ void PosixFileSystem::AppendLine(const std::string& path,
   if (fd.Close() != 0) throw ErrnoError(errno, kErrPathNotFound);
 }
 
-std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
-    const std::string& path) {
-  std::string host = drives_.ToHost(path);
-  // Only a regular file is opened; not waiting at the open, and checked
-  // again once open, in case the name was turned into a pipe in between.
+namespace {
+
+// Opens the regular file `host` for reading. Only a regular file is opened;
+// not waiting at the open, and checked again once open, in case the name was
+// turned into a pipe in between.
+UniqueFd OpenRegularFile(const std::string& host) {
   struct stat named;
   if (!StatFollow(host, named)) throw ErrnoError(errno, kErrFileNotFound);
   if (!S_ISREG(named.st_mode)) throw RunError::Of(kErrPathFileAccess);
@@ -257,6 +259,29 @@ std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
   if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     throw RunError::Of(kErrPathFileAccess);
   }
+  return fd;
+}
+
+}  // namespace
+
+void PosixFileSystem::ReadContent(
+    const std::string& path,
+    const std::function<void(const char*, std::size_t)>& chunk) {
+  UniqueFd fd = OpenRegularFile(drives_.ToHost(path));
+  posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  std::vector<char> buffer(std::size_t{1} << 20);
+  for (;;) {
+    const ssize_t got = read(fd.get(), buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw ErrnoError(errno, kErrPermissionDenied);
+    if (got == 0) return;
+    chunk(buffer.data(), static_cast<std::size_t>(got));
+  }
+}
+
+std::unique_ptr<ItemReader> PosixFileSystem::OpenForInput(
+    const std::string& path) {
+  UniqueFd fd = OpenRegularFile(drives_.ToHost(path));
   std::string bytes;
   if (!ReadAll(fd.get(), bytes, kSettingsFileLimit)) {
     throw ErrnoError(errno, kErrFileNotFound);

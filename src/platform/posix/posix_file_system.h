@@ -70,6 +70,9 @@ class PosixFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
+  void ReadContent(const std::string& path,
+                   const std::function<void(const char*, std::size_t)>& chunk)
+      override;
   // One syncfs for each file system that FileCopy put files on since the
   // last Flush (see ReplaceByCopy for what is flushed when).
   void Flush() override;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/rules/buffer_item_reader.h"
 #include "platform/rules/directory_search.h"
@@ -209,6 +210,36 @@ std::unique_ptr<ItemReader> Win32FileSystem::OpenForInput(
     bytes.append(chunk, got);
   }
   return std::make_unique<BufferItemReader>(std::move(bytes));
+}
+
+void Win32FileSystem::ReadContent(
+    const std::string& path,
+    const std::function<void(const char*, std::size_t)>& chunk) {
+  // A folder cannot be opened this way at all (no backup semantics), and a
+  // pipe or device is refused before it could be waited on.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) ThrowMissingAs53(GetLastError());
+  HandleCloser closer(file);
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
+  std::vector<char> buffer(std::size_t{1} << 20);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                  nullptr)) {
+      throw RunError::Of(kErrPermissionDenied);
+    }
+    if (got == 0) return;
+    chunk(buffer.data(), got);
+  }
 }
 
 }  // namespace rolvex

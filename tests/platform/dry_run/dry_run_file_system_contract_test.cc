@@ -28,6 +28,11 @@ class ReadOnlyView : public FileSystem {
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override {
     return real_.OpenForInput(path);
   }
+  void ReadContent(
+      const std::string& path,
+      const std::function<void(const char*, std::size_t)>& chunk) override {
+    real_.ReadContent(path, chunk);
+  }
   void SetAttr(const std::string& path, int) override { Changed(path); }
   void FileCopy(const std::string&, const std::string& target) override {
     Changed(target);
