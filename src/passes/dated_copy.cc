@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "passes/guarded_copy.h"
+#include "passes/seal_verification.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/ask_operator.h"
@@ -130,9 +131,16 @@ void DateiKopieren(PassState& state, const std::string& source_path,
     });
   };
 
+  // Only a file about to be installed is held against the pack's seal. One
+  // that is refused is logged as a failed copy is, and the PC's file is
+  // left as it is.
+  const auto intact = [&] {
+    return guard.run([&] { VerifyAgainstSeal(state, source_path); });
+  };
   if (guard.test([&] { return !target_exists; })) {
     record(ReportAction::kNew, false);
     log_line(17, false);
+    if (!intact()) return;
     guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
   } else if (guard.test([&] {
@@ -141,6 +149,7 @@ void DateiKopieren(PassState& state, const std::string& source_path,
              })) {
     record(ReportAction::kReplaced, true);
     log_line(17, true);
+    if (!intact()) return;
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
     guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });

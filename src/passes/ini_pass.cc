@@ -8,6 +8,7 @@
 
 #include "passes/ini_merge.h"
 #include "passes/pass_frame.h"
+#include "passes/seal_verification.h"
 #include "platform/profile_store.h"
 #include "reporting/run_report.h"
 #include "reporting/text_output.h"
@@ -115,7 +116,11 @@ void InstallIniFile(PassContext& context) {
   if (context.guard.test([&] {
         return !state.files.Dir(context.target_path, kAttrDirectory).empty();
       })) {
-    MergeIniFile(context, merge);
+    // Entries of a file that is not the sealed one are not written either.
+    if (context.guard.run(
+            [&] { VerifyAgainstSeal(state, context.source_path); })) {
+      MergeIniFile(context, merge);
+    }
   } else {
     // A missing file is copied whole: no date check, no retry, no
     // replacement at the next restart.
@@ -126,6 +131,10 @@ void InstallIniFile(PassContext& context) {
                       context.source_path + " " + context.target_path,
                   true, context.location);
     });
+    if (!context.guard.run(
+            [&] { VerifyAgainstSeal(state, context.source_path); })) {
+      return;
+    }
     if (context.guard.run([&] {
           state.files.FileCopy(context.source_path, context.target_path);
         })) {

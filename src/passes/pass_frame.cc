@@ -67,6 +67,7 @@ void SetBalkenVisible(PassContext& context, bool visible) {
 void HandleEntry(PassContext& context, const std::string& tree_dir,
                  const PassHandlers& handlers) {
   const FileEntry& entry = context.entry();
+  context.state.seal_refused = false;
   if (context.guard.test([&] { return context.EntryIsFolder(); })) {
     ResolveTargetPath(context, entry.relative_path);
     context.state.run_report.SetPlaces(tree_dir + "\\" + entry.relative_path,
@@ -100,6 +101,7 @@ void HandleEntry(PassContext& context, const std::string& tree_dir,
         context.target_path.substr(0, slash));
   }
   // Folders and files alike; for a folder this also clears hidden and system.
+  if (context.state.seal_refused) return;
   context.guard.run(
       [&] { context.state.files.SetAttr(context.target_path, kAttrNormal); });
 }

@@ -3,11 +3,13 @@
 #ifndef ROLVEX_PASSES_PASS_STATE_H_
 #define ROLVEX_PASSES_PASS_STATE_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/exit_status.h"
 #include "reporting/reporting_state.h"
+#include "settings/pack_seal.h"
 
 namespace rolvex {
 
@@ -38,6 +40,15 @@ struct PassState : ReportingState {
   std::vector<FileEntry> file_list;
   int file_count = 0;
   int file_list_capacity = 0;
+
+  // The pack's seal, when it has one (see passes/seal_verification.h).
+  std::optional<PackSeal> seal;
+  // The source last found as sealed: a font is checked before its old
+  // file is deleted, and the copy that follows need not read it again.
+  std::string verified_source;
+  // The seal refused the current entry's file: its target is left exactly
+  // as it was, attributes included.
+  bool seal_refused = false;
 
   bool all_data_equal = false;
   bool cancel_sp = false;

@@ -3,6 +3,7 @@
 #include "passes/dated_copy.h"
 #include "passes/pass_frame.h"
 #include "passes/path_text.h"
+#include "passes/seal_verification.h"
 #include "reporting/run_report.h"
 
 namespace rolvex {
@@ -17,6 +18,11 @@ void InstallFile(PassContext& context) {
   if (context.guard.test([&] { return EndsWithUpper(target, ".TTF"); })) {
     if (context.guard.test(
             [&] { return !state.files.Dir(target, kAttrNormal).empty(); })) {
+      // The old font goes only for a new one that is intact.
+      if (!context.guard.run(
+              [&] { VerifyAgainstSeal(state, context.source_path); })) {
+        return;
+      }
       if (context.guard.run([&] { state.files.Kill(target); })) {
         state.run_report.NoteFontDeleted();
         state.run_report.NoteChanged();

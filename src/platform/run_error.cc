@@ -32,6 +32,8 @@ const char* StandardDescription(int number) {
       return "Path not found";
     case kErrObjectCreate:
       return "ActiveX component can't create object";
+    case kErrFileCorrupt:
+      return "The file or directory is corrupted and unreadable";
     case kErrCantRun:
       return "Can't find DLL entry point";
     default:

@@ -32,6 +32,9 @@ enum ErrorNumber : int {
   kErrPathFileAccess = 75,     // Path/File access error
   kErrPathNotFound = 76,       // Path not found
   kErrObjectCreate = 429,      // ActiveX component can't create object
+  // A file that is not what it should be (Windows' ERROR_FILE_CORRUPT): a
+  // pack's file whose content differs from the pack's seal.
+  kErrFileCorrupt = 1392,
   kErrCantRun = 453,  // Can't find DLL entry point (function not reachable)
 };
 

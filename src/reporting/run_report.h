@@ -65,6 +65,15 @@ struct ReportIniValue {
   bool written = true;
 };
 
+// Why a pack's file was not installed: the pack's seal ("differs": its
+// content is not the sealed one; "not-listed": the seal does not name it;
+// "unreadable": the seal itself could not be read).
+struct ReportSeal {
+  std::string state;
+  std::string sealed;  // the digest the seal lists, "" when none
+  std::string found;   // the digest of the file, "" when not computed
+};
+
 struct ReportEntry {
   std::string pass;  // "Standard", "Register" or "Ini"
   std::string source;
@@ -83,6 +92,7 @@ struct ReportEntry {
   std::optional<ReportError> error;
   // Who held the file when the entry's first failure was a file in use.
   std::vector<FileHolder> held_by;
+  std::optional<ReportSeal> seal;
   // How often the operator answered Retry.
   int retries = 0;
   // A box of this entry was answered by the program: nobody could answer.
@@ -123,6 +133,8 @@ class RunReport {
   void Fail(const RunError& failure,
             ReportOutcome outcome = ReportOutcome::kFailed);
   void NoteRetry();
+  // The current entry's file was held against the pack's seal and refused.
+  void NoteSeal(ReportSeal seal) { Current().seal = std::move(seal); }
   // The ini entry just added was not taken by its file: it fails with
   // `failure`.
   void NoteIniValueRefused(const RunError& failure);

@@ -24,7 +24,9 @@ ordered_json ActionOrNull(ReportAction action) {
 
 ordered_json EntryJson(const CodePage& cp, const ReportEntry& entry) {
   ordered_json out;
-  out["pass"] = entry.pass;
+  // An entry before the passes (an unreadable seal) belongs to none.
+  out["pass"] =
+      entry.pass.empty() ? ordered_json(nullptr) : ordered_json(entry.pass);
   out["source"] = TextOrNull(cp, entry.source);
   out["target"] = TextOrNull(cp, entry.target);
   out["action"] = ActionOrNull(entry.action);
@@ -62,6 +64,12 @@ ordered_json EntryJson(const CodePage& cp, const ReportEntry& entry) {
                          {"text", cp.ToUtf8(entry.error->system->text)}};
     }
     out["error"] = error;
+  }
+  if (entry.seal) {
+    ordered_json seal = {{"state", entry.seal->state}};
+    if (!entry.seal->sealed.empty()) seal["sealed"] = entry.seal->sealed;
+    if (!entry.seal->found.empty()) seal["found"] = entry.seal->found;
+    out["seal"] = seal;
   }
   if (!entry.held_by.empty()) {
     ordered_json holders = ordered_json::array();

@@ -5,6 +5,7 @@
 #include "passes/command_execution.h"
 #include "passes/ini_pass.h"
 #include "passes/register_pass.h"
+#include "passes/seal_verification.h"
 #include "passes/standard_pass.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
@@ -19,14 +20,16 @@ namespace {
 
 using Pass = void (*)(PassState&, const std::string&);
 
-// The report of a failed listing, in the form of a pass's own reports with
-// the tree as the place: logged and shown.
+// The report of a failed listing (or of an unreadable seal), in the form of
+// a pass's own reports with the tree (or the seal) as the place: logged and
+// shown.
 void ReportListingFailure(Installer& installer, const RunError& error,
-                          const std::string& tree,
-                          const std::string& location) {
+                          const std::string& tree, const std::string& location,
+                          std::optional<ReportSeal> seal = std::nullopt) {
   RunReport& report = installer.run_report;
   report.BeginEntry();
   report.SetPlaces(installer.program_dir + "\\" + tree, "");
+  if (seal) report.NoteSeal(std::move(*seal));
   report.Fail(error);
   report.EndEntry();
   TextAusgabe(installer,
@@ -86,6 +89,14 @@ void Installation(Installer& installer, const std::string& call_path) {
   installer.window.SetRunInProgress(true);
 
   installer.window.DoEvents();
+  // A seal that cannot be read vouches for nothing: no file of the pack is
+  // installed, and the run reports that one failure.
+  if (std::optional<RunError> unreadable = LoadPackSeal(installer)) {
+    ReportListingFailure(installer, *unreadable, kSealFileName, location,
+                         ReportSeal{.state = "unreadable"});
+    installer.window.EndProgram(RunExitStatus(installer));
+    std::abort();
+  }
   AnnounceAndRun(installer, 1, StandardKopieren, "Standard", location);
   AnnounceAndRun(installer, 2, RegKopieren, "Register", location);
   AnnounceAndRun(installer, 3, IniKopieren, "Ini", location);

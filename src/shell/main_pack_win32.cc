@@ -9,6 +9,9 @@
 
 #include "pack/pack_tool.h"
 #include "platform/win32/win32_api.h"
+// After windows.h, which it needs.
+#include <shellapi.h>
+
 #include "platform/win32/win32_code_page.h"
 
 namespace {

@@ -121,10 +121,18 @@ class SummaryWriter {
     return line;
   }
 
+  static std::string SealReason(const ReportSeal& seal) {
+    if (seal.state == "differs") return "its SHA-256 differs from the seal";
+    if (seal.state == "not-listed") return "the seal does not list it";
+    return "the seal cannot be read";
+  }
+
   static std::string Failure(const ReportEntry& entry) {
     if (!entry.error) return "";
-    return ": Number " + std::to_string(entry.error->number) + " " +
-           entry.error->description;
+    std::string text = ": Number " + std::to_string(entry.error->number) + " " +
+                       entry.error->description;
+    if (entry.seal) text += " (" + SealReason(*entry.seal) + ")";
+    return text;
   }
 
   std::string Outcome(const ReportEntry& entry) {

@@ -118,6 +118,12 @@ drv_restart() {
 # as drv_run. Nothing of the PC is below $PREFIX but the drives, so the whole
 # prefix is what must stay as it was.
 ROLVEX_PREVIEW_BIN=${ROLVEX_PREVIEW_BIN:-$(dirname "$ROLVEX_BIN")/rolvex-preview}
+ROLVEX_PACK_BIN=${ROLVEX_PACK_BIN:-$(dirname "$ROLVEX_BIN")/rolvex-pack}
+drv_pack() {
+  E2E_PACK_STATUS=0
+  timeout -k 5 120 "$ROLVEX_PACK_BIN" "$@" </dev/null >"$E2E_TMP/pack.txt" \
+    2>"$E2E_TMP/pack-err.txt" || E2E_PACK_STATUS=$?
+}
 drv_preview_root() { echo "$PREFIX"; }
 drv_preview() {
   E2E_PREVIEW_STATUS=0

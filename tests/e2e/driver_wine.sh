@@ -325,6 +325,17 @@ trap e2e_wine_exit EXIT
 # server's state) in the prefix whatever program runs, so what must stay as
 # it was is drive C:.
 ROLVEX_PREVIEW_EXE=${ROLVEX_PREVIEW_EXE:-$(dirname "$ROLVEX_EXE")/RolvexPreview.exe}
+ROLVEX_PACK_EXE=${ROLVEX_PACK_EXE:-$(dirname "$ROLVEX_EXE")/RolvexPack.exe}
+drv_pack() {
+  E2E_PACK_STATUS=0
+  local command=$1 folder
+  folder=$(e2e_wine_path "$2")
+  shift 2
+  (cd "$E2E_WINE_CWD" &&
+    exec timeout -s KILL 120 wine "$ROLVEX_PACK_EXE" "$command" "$folder" "$@") \
+    </dev/null >"$E2E_TMP/pack.txt" 2>"$E2E_TMP/pack-err.txt" ||
+    E2E_PACK_STATUS=$?
+}
 drv_preview_root() { echo "$DRIVE_C"; }
 drv_preview() {
   E2E_PREVIEW_STATUS=0

@@ -55,6 +55,9 @@
 #       set to a host file, the preview also writes its plan there (--json).
 #   drv_preview_root
 #       Prints the host folder a preview must leave exactly as it was.
+#   drv_pack COMMAND HOSTFOLDER [ARGS...]
+#       Runs the pack tool (rolvex-pack, RolvexPack.exe) on a host folder:
+#       its standard output goes to $E2E_TMP/pack.txt; sets E2E_PACK_STATUS.
 # Optional, with a default here:
 #   drv_program_path HOSTPATH
 #       Prints the path by which the program names that host file (Wine:

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "fakes/installer_rig.h"
+#include "passes/seal_verification.h"
 #include "platform/run_error.h"
+#include "platform/sha256.h"
 
 namespace rolvex {
 namespace {
@@ -195,6 +197,51 @@ TEST_F(StandardPassTest, AHiddenFolderIsFoundByItsAttributeReadAlone) {
                            "Fehler Number:75; Description:Path/File access "
                            "error 'C:\\SP'; Source:Rolvex"}));
   EXPECT_EQ(rig.state.run_report.failures(), 1);
+}
+
+std::string DigestOf(const std::string& content) {
+  Sha256 digest;
+  digest.Update(content.data(), content.size());
+  return digest.HexDigest();
+}
+
+// A sealed pack: a file is read only when it is about to be installed, a
+// font's old file goes only for an intact new one, and a refused file is
+// one failure that leaves the PC's file exactly as it was.
+TEST_F(StandardPassTest, ASealedPackInstallsOnlyWhatIsIntact) {
+  const std::string fonts = "C:\\SP\\Standard\\$WinDir$\\Fonts\\";
+  rig.memory.AddFile(fonts + "Bad.ttf", "tampered", 1);
+  rig.memory.AddFile(fonts + "Good.ttf", "font", 1);
+  rig.memory.AddFile("C:\\SP\\Standard\\kept.txt", "kept", 1);
+  rig.memory.AddFile("C:\\SP\\Standard\\stray.txt", "stray", 9);
+  rig.memory.AddFile("C:\\Windows\\Fonts\\Bad.ttf", "old", 99, kAttrReadOnly);
+  rig.memory.AddFile("C:\\Windows\\Fonts\\Good.ttf", "old", 99);
+  rig.memory.AddFile("C:\\kept.txt", "mine", 50);
+  rig.memory.AddFile(
+      "C:\\SP\\Rolvex.sha256",
+      FormatSeal({{DigestOf("font"), "Standard/$WinDir$/Fonts/Bad.ttf"},
+                  {DigestOf("font"), "standard/$windir$/fonts/good.TTF"},
+                  {DigestOf("other"), "Standard/kept.txt"}}),
+      1);
+  ASSERT_FALSE(LoadPackSeal(rig.state));
+  rig.memory.calls.clear();
+  Run();
+  EXPECT_EQ(rig.memory.Find("C:\\Windows\\Fonts\\Bad.ttf")->content, "old");
+  EXPECT_EQ(rig.memory.GetAttr("C:\\Windows\\Fonts\\Bad.ttf"), kAttrReadOnly);
+  EXPECT_EQ(rig.memory.Find("C:\\Windows\\Fonts\\Good.ttf")->content, "font");
+  EXPECT_EQ(rig.memory.Find("C:\\kept.txt")->content, "mine");
+  EXPECT_EQ(rig.memory.Find("C:\\stray.txt"), nullptr);
+  for (const std::string& call : rig.memory.calls) {
+    EXPECT_EQ(call.find("ReadContent C:\\SP\\Standard\\kept"),
+              std::string::npos);
+  }
+  std::vector<std::string> refused;
+  for (const ReportEntry& entry : rig.state.run_report.entries()) {
+    if (!entry.error) continue;
+    EXPECT_EQ(entry.error->number, kErrFileCorrupt);
+    refused.push_back(entry.seal ? entry.seal->state : "?");
+  }
+  EXPECT_EQ(refused, (std::vector<std::string>{"not-listed", "differs"}));
 }
 
 }  // namespace
