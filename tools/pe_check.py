@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """pe_check.py KIND=FILE...: checks Windows programs as they ship.
 
-KIND is "installer" (Rolvex.exe) or "preview" (RolvexPreview.exe). For each
+KIND is "installer" (Rolvex.exe), "preview" (RolvexPreview.exe) or "pack"
+(RolvexPack.exe, a console program like the preview). For each
 file: the machine type (x86 or x64), the subsystem (GUI for the installer,
 console for the preview), ASLR and DEP (and high-entropy ASLR on x64), no
 debug sections, imports from system DLLs only, a version resource, and the
@@ -125,7 +126,7 @@ def main(args):
     problems = []
     for arg in args:
         kind, _, path = arg.partition("=")
-        if kind not in ("installer", "preview") or not path:
+        if kind not in ("installer", "preview", "pack") or not path:
             print(f"pe_check.py: not KIND=FILE: {arg}", file=sys.stderr)
             return 2
         problems += check(kind, path)

@@ -17,6 +17,10 @@ packages=(
 # and jq and python3-jsonschema for the end-to-end checks that read it.
 packages+=(nlohmann-json3-dev jq python3-jsonschema)
 
+# The seal's digest on Linux (Windows uses its own CNG), and sha256sum, which
+# reads the seal too, for the scenarios.
+packages+=(nettle-dev pkgconf coreutils)
+
 # Signing the Windows programs (tools/sign.sh) and its test's certificate.
 packages+=(osslsigncode openssl)
 
