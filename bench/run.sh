@@ -10,7 +10,7 @@
 # median of its runs and the peak RSS of the biggest run. The up-to-date
 # run and rsync run in turns. The Ini rows and
 # the Wine table take RUNS too unless told otherwise (they are the slow ones). LIST picks cases
-# out of: small growth big ini rss (default: all of them). The Wine table
+# out of: small growth big sealed ini rss (default: all of them). The Wine table
 # (Standard pass and Ini merge of Rolvex.exe) needs the mingw build and
 # wine; it is made under xvfb-run when there is no display. With
 # --wine-against REV, the Wine rows also run Rolvex.exe as built from the
@@ -40,7 +40,7 @@ build=1
 against=""
 baseline=${BENCH_BASELINE:-}
 index_off=${BENCH_INDEX_OFF:-0}
-cases="small growth big ini rss"
+cases="small growth big sealed ini rss"
 while (($#)); do
   case "$1" in
     -n) runs=$2; shift 2 ;;
@@ -66,6 +66,7 @@ if ((build)); then
 fi
 ROLVEX=${BENCH_ROLVEX:-$repo/build/linux/src/rolvex}
 ROLVEX_EXE=${BENCH_ROLVEX_EXE:-$repo/build/mingw/src/Rolvex.exe}
+ROLVEX_PACK=${BENCH_ROLVEX_PACK:-$(dirname "$ROLVEX")/rolvex-pack}
 [[ -x "$ROLVEX" ]] || { echo "bench: $ROLVEX is not built" >&2; exit 1; }
 if [[ -n "$baseline" ]]; then
   [[ -x "$baseline" ]] || { echo "bench: no program $baseline" >&2; exit 1; }
@@ -245,6 +246,36 @@ if has_case big; then
     "$(printf '%.2fx' "$r")" "<= 1.1x" "$(verdict "$r" 1.1)" "$(fmt_mb "$big_rss")" \
     "$(variant_cells fmt_s "$big_s" "$big_v")"
   rm -rf "$W/big" "$W/ref"
+fi
+
+# A sealed pack against the same pack unsealed, in turns, onto an empty PC:
+# what verifying each file installed costs.
+if has_case sealed; then
+  SEAL_COPY=$W/seal
+  unsealed_prepare() { fresh_prepare; rm -f "$SP/Rolvex.sha256"; }
+  sealed_prepare() { fresh_prepare; cp "$SEAL_COPY" "$SP/Rolvex.sha256"; }
+  # sealed_row LABEL: the pack in $SP sealed and timed both ways.
+  sealed_row() {
+    "$ROLVEX_PACK" seal "$SP" >/dev/null
+    mv "$SP/Rolvex.sha256" "$SEAL_COPY"
+    measure_turns unsealed_prepare rolvex_run sealed_prepare rolvex_run
+    local plain=${TURN_MEDIANS[0]} sealed=${TURN_MEDIANS[1]} r
+    r=$(ratio "$sealed" "$plain")
+    row "$1, sealed" "$(fmt_s "$sealed")" "unsealed $(fmt_s "$plain")" \
+      "$(printf '%.2fx' "$r")" "<= 1.3x" "$(verdict "$r" 1.3)" \
+      "$(fmt_mb "${TURN_RSS_KB[1]}")"
+  }
+  new_prefix sealed_small
+  make_tree "$SP/Standard/Bench" 100 100 1024 8192
+  sealed_row "10,000 files of 1-8 KB, empty PC"
+  rm -rf "$W/sealed_small"
+  new_prefix sealed_big
+  mkdir -p "$SP/Standard/Bench"
+  for n in 1 2 3; do
+    head -c 300M /dev/urandom >"$SP/Standard/Bench/Big$n.bin"
+  done
+  sealed_row "3 files of 300 MB, empty PC"
+  rm -rf "$W/sealed_big" "$SEAL_COPY"
 fi
 
 # Ini merge: the pack's Ini\Big.ini (every key, new values) into an existing

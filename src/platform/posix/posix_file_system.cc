@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -268,14 +269,24 @@ void PosixFileSystem::ReadContent(
     const std::string& path,
     const std::function<void(const char*, std::size_t)>& chunk) {
   UniqueFd fd = OpenRegularFile(drives_.ToHost(path));
-  posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  std::vector<char> buffer(std::size_t{1} << 20);
+  struct stat st;
+  fstat(fd.get(), &st);
+  // As large as the file (and one byte to see its end at once), at most
+  // 1 MiB, and not filled first: most files of a pack are small, and
+  // clearing a megabyte for each would cost more than reading it.
+  const std::size_t size = std::min<std::size_t>(
+      static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1,
+      std::size_t{1} << 20);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(size);
+  if (st.st_size > static_cast<off_t>(size)) {
+    posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
   for (;;) {
-    const ssize_t got = read(fd.get(), buffer.data(), buffer.size());
+    const ssize_t got = read(fd.get(), buffer.get(), size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) throw ErrnoError(errno, kErrPermissionDenied);
     if (got == 0) return;
-    chunk(buffer.data(), static_cast<std::size_t>(got));
+    chunk(buffer.get(), static_cast<std::size_t>(got));
   }
 }
 

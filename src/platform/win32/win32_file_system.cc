@@ -1,8 +1,8 @@
 #include "platform/win32/win32_file_system.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
-#include <vector>
 
 #include "platform/rules/buffer_item_reader.h"
 #include "platform/rules/directory_search.h"
@@ -230,15 +230,20 @@ void Win32FileSystem::ReadContent(
   if (GetFileType(file) != FILE_TYPE_DISK) {
     throw RunError::Of(kErrPathFileAccess);
   }
-  std::vector<char> buffer(std::size_t{1} << 20);
+  // As large as the file (and one byte to see its end at once), at most
+  // 1 MiB, and not filled first: most files of a pack are small.
+  LARGE_INTEGER length{};
+  GetFileSizeEx(file, &length);
+  const DWORD size = static_cast<DWORD>(
+      std::min<LONGLONG>(std::max<LONGLONG>(length.QuadPart, 0) + 1, 1 << 20));
+  const auto buffer = std::make_unique_for_overwrite<char[]>(size);
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                  nullptr)) {
+    if (!ReadFile(file, buffer.get(), size, &got, nullptr)) {
       throw RunError::Of(kErrPermissionDenied);
     }
     if (got == 0) return;
-    chunk(buffer.data(), got);
+    chunk(buffer.get(), got);
   }
 }
 
