@@ -175,7 +175,9 @@ class IniFileCheck {
     }
     const Item& item = items[0];
     const Meaning meaning = MeaningOf(item.text);
-    if (item.text.empty() || meaning.section) return;
+    // A DOS end-of-file mark on a line of its own changes nothing.
+    if (item.text.find_first_not_of('\x1A') == std::string::npos) return;
+    if (meaning.section) return;
     if (!meaning.entry) {
       if (!item.text.starts_with(';')) {
         Warning("ini-line-ignored", line,

@@ -131,7 +131,8 @@ TEST_F(PackCheckTest, IniFilesAsTheMergeReadsThem) {
         "color=blue\r\n"        // 15 another section
         "[MAIN]\r\n"            // 16 the same section again
         "COLOR = green\r\n"     // 17 the last one wins on the PC
-        "Last=x,\n");           // 18 a trailing comma
+        "Last=x,\n"             // 18 a trailing comma
+        "\x1A");                // 19 the DOS end-of-file mark
   Write("Ini/utf16.ini", std::string("\xFF\xFE[\0A\0]\0", 8));
   Write("Ini/binary.ini", std::string("[A]\nk=v\nz=\x01\n"));
   Write("Ini/bom.ini", "\xEF\xBB\xBF[A]\nk=v\n");
