@@ -10,6 +10,7 @@
 #include "reporting/text_output.h"
 #include "settings/ersetze_environment.h"
 #include "settings/language_texts.h"
+#include "settings/target_path.h"
 
 namespace rolvex {
 namespace {
@@ -41,19 +42,17 @@ void WarnOfLeftPlaceholder(RunReport& report, const std::string& path) {
   report.AddWarning(head + "; it stays in the target " + path);
 }
 
-// `text` resolved, with "C:\" in front when the result names no drive. Each
-// half is a step of its own, so a failed resolution keeps the previous
+// `text` resolved as TargetPath (settings/target_path.h) does it, each half
+// a step of its own, so a failed resolution keeps the previous
 // target_path and still gets the drive test.
 void ResolveTargetPath(PassContext& context, const std::string& text) {
   context.guard.run([&] {
     context.target_path =
         ErsetzeEnvironment(context.state, text, context.location);
   });
-  if (context.guard.test([&] {
-        return context.target_path.find(":\\") == std::string::npos;
-      })) {
+  if (context.guard.test([&] { return !NamesDrive(context.target_path); })) {
     context.guard.run(
-        [&] { context.target_path = "C:\\" + context.target_path; });
+        [&] { context.target_path = kDefaultDrive + context.target_path; });
   }
   WarnOfLeftPlaceholder(context.state.run_report, context.target_path);
 }

@@ -26,12 +26,18 @@ constexpr std::array<Default, 11> kDefaults = {{
 
 }  // namespace
 
-void SetDefaultDirectoryParameters(SettingsState& state) {
+static_assert(kDefaults.size() == kDirectoryParameterCount);
+
+void SetDefaultDirectoryParameters(DirectoryParameters& parameters) {
   for (std::size_t i = 0; i < kDefaults.size(); ++i) {
-    DirectoryParameter& row = state.parameters.row(static_cast<int>(i) + 1);
+    DirectoryParameter& row = parameters.row(static_cast<int>(i) + 1);
     row.name = kDefaults[i].name;
     row.value = kDefaults[i].value;
   }
+}
+
+void SetDefaultDirectoryParameters(SettingsState& state) {
+  SetDefaultDirectoryParameters(state.parameters);
 }
 
 void GetDOSEnvironmentVariable(SettingsState& state, int row,

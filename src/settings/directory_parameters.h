@@ -9,9 +9,13 @@
 
 namespace rolvex {
 
+// How many directory parameters the installer knows: rows 1 to 11.
+inline constexpr int kDirectoryParameterCount = 11;
+
 // Writes the eleven names and built-in defaults into rows 1 to 11
 // ("WinDir" = "C:\Windows", ..., "BrandChangeDir" = "C:\Brandchange").
 // Values are stored as they are: no backslash added or removed.
+void SetDefaultDirectoryParameters(DirectoryParameters& parameters);
 void SetDefaultDirectoryParameters(SettingsState& state);
 
 // Replaces the value of row `row` (1 to 20) by the environment variable of the

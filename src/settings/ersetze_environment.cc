@@ -90,12 +90,16 @@ std::string ErsetzeEnvironment(const SettingsState& state,
                                const std::string& text,
                                const std::string& call_path) {
   (void)call_path;  // reports nothing itself
+  return ErsetzeEnvironment(state.parameters, text);
+}
+
+std::string ErsetzeEnvironment(const DirectoryParameters& parameters,
+                               const std::string& text) {
   // Without two "$" there is no pair to replace; most paths are such.
   const std::size_t first_dollar = text.find('$');
   if (first_dollar == npos || text.find('$', first_dollar + 1) == npos) {
     return text;
   }
-  const DirectoryParameters& parameters = state.parameters;
   const RowNames names(parameters);
   const std::array<bool, kRows + 1> endless =
       SelfReferringRows(names, parameters);

@@ -39,6 +39,9 @@ namespace rolvex {
 //   kMaxInsertedChars characters in all (far beyond any real table); the text
 //   is then returned as far as it was resolved, the rest unchanged.
 // Reports nothing; throws nothing of its own.
+std::string ErsetzeEnvironment(const DirectoryParameters& parameters,
+                               const std::string& text);
+// The same over the run's parameters.
 std::string ErsetzeEnvironment(const SettingsState& state,
                                const std::string& text,
                                const std::string& call_path);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pack/pack_tool.h"
+#include "platform/pc_code_page_names.h"
 #include "platform/posix/posix_code_page.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
       .err = std::cerr,
       .to_terminal =
           [&](const std::string& utf8) { return code_page.ToTerminal(utf8); },
-      .pc_code_page_names = [](const std::string&) { return true; },
+      .pc_code_page_names = PcCodePageNames,
       .now = static_cast<std::int64_t>(std::time(nullptr)),
   };
   try {

@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "pack/pack_tool.h"
+#include "platform/pc_code_page_names.h"
 #include "platform/win32/win32_api.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
 
 #include "platform/win32/win32_code_page.h"
+
+// CommandLineToArgvW, which the lean <windows.h> leaves out.
+#include <shellapi.h>
 
 namespace {
 
@@ -43,7 +47,7 @@ int main() {
       .err = std::cerr,
       .to_terminal =
           [&](const std::string& utf8) { return code_page.ToTerminal(utf8); },
-      .pc_code_page_names = [](const std::string&) { return true; },
+      .pc_code_page_names = PcCodePageNames,
       .now = static_cast<std::int64_t>(std::time(nullptr)),
   };
   try {

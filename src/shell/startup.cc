@@ -18,7 +18,6 @@ namespace {
 
 const char kCallPath[] = "Form_Load";
 const char kMachineIni[] = "C:\\ServicePack.ini";
-constexpr int kDirectoryRows = 11;
 // Design values of the layout, twips at 1024 x 768 pixels.
 constexpr float kPanelLeft = 11460, kPanelTop = 1350;
 constexpr float kPanelWidth = 3600, kPanelHeight = 3510;
@@ -147,7 +146,7 @@ void Form_Load(Installer& installer) {
   ParameterAufloesen(installer, arguments, kCallPath);
   installer.program_dir = window.ProgramDirectory();
   SetDefaultDirectoryParameters(installer);
-  for (int row = 1; row <= kDirectoryRows; ++row) {
+  for (int row = 1; row <= kDirectoryParameterCount; ++row) {
     GetDOSEnvironmentVariable(installer, row, kCallPath);
   }
   installer.vw_studio = LoadIniBoolean(

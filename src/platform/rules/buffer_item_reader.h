@@ -41,6 +41,10 @@ class BufferItemReader : public ItemReader {
   // The next item by the rules above; throws RunError 62 at the end.
   std::string ReadItem() override;
 
+  // The offset of the first byte not yet consumed: a caller that wants to
+  // know on which line an item stood asks before and after ReadItem.
+  std::size_t position() const { return pos_; }
+
  private:
   bool At(char c) const { return pos_ < bytes_.size() && bytes_[pos_] == c; }
   void SkipBlanksAndTabs();

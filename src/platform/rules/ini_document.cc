@@ -202,6 +202,10 @@ std::size_t IniDocument::InsertAfter(Section& section, std::size_t after,
   return added;
 }
 
+bool IniDocument::HasSection(std::string_view section) const {
+  return FindSection(Trim(UpToNul(section))) != kNone;
+}
+
 std::optional<std::string> IniDocument::Find(std::string_view section,
                                              std::string_view key) const {
   const std::size_t index = FindSection(Trim(UpToNul(section)));

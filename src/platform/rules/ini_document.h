@@ -79,6 +79,9 @@ class IniDocument {
   std::optional<std::string> Find(std::string_view section,
                                   std::string_view key) const;
 
+  // True when a section line names `section` (as Find looks it up).
+  bool HasSection(std::string_view section) const;
+
   // Writes `key`=`value` into `section` with the writing rules above.
   // Returns false, and leaves the document as it was, when it cannot.
   bool Set(std::string_view section, std::string_view key,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/posix_pc_code_page_names.h"
+
 namespace rolvex {
 
 const CodePage& NativeCodePage() {
@@ -27,7 +29,8 @@ TEST(PosixCodePageTest, Utf8StaysAndOnePageCanBeNamed) {
   EXPECT_EQ(utf8.ToUtf8("\xE4"), "\xEF\xBF\xBD");
   EXPECT_FALSE(PosixCodePage("NO-SUCH-PAGE", "").known());
   const PosixCodePage sjis("SHIFT_JIS", "");
-  EXPECT_EQ(sjis.CharacterBounds("\x82\xA0" "a"),
+  EXPECT_EQ(sjis.CharacterBounds("\x82\xA0"
+                                 "a"),
             (std::vector<std::size_t>{0, 2, 3}));
 
   // A terminal that shows only ASCII gets "?" (or a transliteration), never
@@ -35,6 +38,30 @@ TEST(PosixCodePageTest, Utf8StaysAndOnePageCanBeNamed) {
   const PosixCodePage ascii("", "ANSI_X3.4-1968");
   for (const char c : ascii.ToTerminal("\xE2\x82\xAC \xE4\xB8\x80")) {
     EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+  }
+}
+
+// Names the code page has exactly; no best fit, no stand-in.
+TEST(PosixCodePageTest, NamesThePcCodePageHasExactly) {
+  const struct {
+    const char* code_page;
+    const char* name;
+    bool names;
+  } cases[] = {
+      {"WINDOWS-1252",
+       "Stra\xC3\x9F"
+       "e \xE2\x82\xAC.txt",
+       true},                                   // ß €
+      {"WINDOWS-1252", "\xCE\xB1.txt", false},  // α
+      {"WINDOWS-1252", "\xC4\x8D", false},      // č: "c" would be a best fit
+      {"WINDOWS-1252", "\xC3", false},          // no UTF-8
+      {"CP437", "\xE2\x82\xAC", false},         // €
+      {"UTF-8", "\xCE\xB1", true},
+      {"NO-SUCH-PAGE", "a", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CodePageNames(c.code_page, c.name), c.names)
+        << c.code_page << " " << c.name;
   }
 }
 
