@@ -10,9 +10,6 @@
 #include "pack/pack_tool.h"
 #include "platform/pc_code_page_names.h"
 #include "platform/win32/win32_api.h"
-// After windows.h, which it needs.
-#include <shellapi.h>
-
 #include "platform/win32/win32_code_page.h"
 
 // CommandLineToArgvW, which the lean <windows.h> leaves out.
