@@ -6,7 +6,7 @@
 # use (3010, then the restart). The CSV is checked row by row, and every
 # report fetched against the schema.
 #
-# ROLVEX_BIN: the built rolvex, with rolvex-preview and rolvex-restart
+# ROLVEX_BIN: the built rolvex, with rolvex-preview, rolvex-restart and rolvex-pack
 # beside it.
 set -uo pipefail
 repo=${ROLVEX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
@@ -34,6 +34,8 @@ cp -a "$repo/examples/servicepack/." "$pack/"
 mkdir -p "$pack/Standard/\$WinDir\$/System32"
 echo "usb 3.2" >"$pack/Standard/\$WinDir\$/System32/QueltUsb.dll"
 touch -d "2024-01-01 12:00" "$pack/Standard/\$WinDir\$/System32/QueltUsb.dll"
+# Sealed again, as its author seals a pack after the last change.
+"$bin/rolvex-pack" seal "$pack" >/dev/null || fail "the pack could not be sealed"
 
 # flock in a background process that then sleeps (named "sleep").
 lock() {
