@@ -131,17 +131,24 @@ void DateiKopieren(PassState& state, const std::string& source_path,
     });
   };
 
-  // Only a file about to be installed is held against the pack's seal. One
-  // that is refused is logged as a failed copy is, and the PC's file is
-  // left as it is.
-  const auto intact = [&] {
-    return guard.run([&] { VerifyAgainstSeal(state, source_path); });
+  // Only a file about to be installed is held against the pack's seal, and
+  // its digest is taken while it is copied. One that is refused is logged as
+  // a failed copy is, and the PC's file is not replaced.
+  std::optional<FileSystem::CopyAdmission> admission;
+  const auto listed = [&] {
+    return guard.run([&] { admission = SealAdmission(state, source_path); });
+  };
+  const auto copy = [&] {
+    const bool copied = guard.run([&] {
+      ExFileCopy(state, source_path, target_path, location,
+                 admission ? &*admission : nullptr);
+    });
+    return copied || !state.seal_refused;
   };
   if (guard.test([&] { return !target_exists; })) {
     record(ReportAction::kNew, false);
     log_line(17, false);
-    if (!intact()) return;
-    guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
+    if (!listed() || !copy()) return;
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
   } else if (guard.test([&] {
                return (source_newer && replace_if_newer) ||
@@ -149,9 +156,9 @@ void DateiKopieren(PassState& state, const std::string& source_path,
              })) {
     record(ReportAction::kReplaced, true);
     log_line(17, true);
-    if (!intact()) return;
+    if (!listed()) return;
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
-    guard.run([&] { ExFileCopy(state, source_path, target_path, location); });
+    if (!copy()) return;
     guard.run([&] { ExSetAttr(state, target_path, kAttrNormal, location); });
   } else {
     record(ReportAction::kKept, true);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "passes/path_text.h"
+#include "passes/seal_verification.h"
 #include "passes/step_guard.h"
 #include "platform/run_error.h"
 #include "reporting/ask_operator.h"
@@ -52,6 +53,7 @@ bool RunWithRetries(PassState& state, const Operation& operation,
       operation();
       return true;
     } catch (const RunError& e) {
+      if (state.seal_refused && e.number() == kErrFileCorrupt) throw;
       caught = e;
     } catch (const std::exception& e) {
       caught = AsRunError(e);
@@ -172,15 +174,25 @@ void CopyOrReplaceAtRestart(PassState& state, const std::string& source_path,
 }  // namespace
 
 void ExFileCopy(PassState& state, const std::string& source_path,
-                const std::string& target_path, const std::string& call_path) {
+                const std::string& target_path, const std::string& call_path,
+                const FileSystem::CopyAdmission* admit) {
   if (state.cancel_sp) return;
   if (AsciiUpperCase(target_path).find("SYSTEM32\\") != std::string::npos) {
+    // The copy may turn into a staged one: the file is checked first.
+    if (admit) VerifyAgainstSeal(state, source_path);
     CopyOrReplaceAtRestart(state, source_path, target_path,
                            call_path + ".ExFileCopy");
     return;
   }
   if (RunWithRetries(
-          state, [&] { state.files.FileCopy(source_path, target_path); },
+          state,
+          [&] {
+            if (admit) {
+              state.files.FileCopyAdmitted(source_path, target_path, *admit);
+            } else {
+              state.files.FileCopy(source_path, target_path);
+            }
+          },
           {14, &source_path, &target_path, ".ExFileCopy"}, call_path)) {
     state.run_report.NoteChanged();
   }

@@ -22,13 +22,18 @@ inline constexpr char kServicePackIni[] = "C:\\ServicePack.ini";
 // cancelled. A target below a "SYSTEM32\" folder (any letter case) is tried
 // once; when that copy fails it is scheduled for replacement at the next
 // restart (logged with text 17 and " System32 "), without retry or question.
+// With `admit` (a sealed pack's file, see passes/seal_verification.h) the
+// copy takes the target's place only once its digest is admitted; a refusal
+// is thrown to the caller at once, without retry or question, since the
+// same bytes would be refused again.
 // Any other failed copy is retried silently (see the constants above), then
 // logged and put to the operator: Abort sets the cancel latch in
 // C:\ServicePack.ini, logs text 29 and ends the program (exit status 3);
 // Retry tries again; Ignore gives the copy up. Returns normally in every case
 // but Abort.
 void ExFileCopy(PassState& state, const std::string& source_path,
-                const std::string& target_path, const std::string& call_path);
+                const std::string& target_path, const std::string& call_path,
+                const FileSystem::CopyAdmission* admit = nullptr);
 
 // Sets the attributes of `file_path` to `new_attributes`, with the same
 // retries, question and cancel check as ExFileCopy (text 30 in its lines).

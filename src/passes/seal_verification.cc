@@ -40,8 +40,9 @@ std::optional<RunError> LoadPackSeal(PassState& state) {
   return std::nullopt;
 }
 
-void VerifyAgainstSeal(PassState& state, const std::string& source_path) {
-  if (!state.seal || source_path == state.verified_source) return;
+std::optional<FileSystem::CopyAdmission> SealAdmission(
+    PassState& state, const std::string& source_path) {
+  if (!state.seal || source_path == state.verified_source) return std::nullopt;
   // The seal names the pack's files relative to the pack, in the names'
   // own characters (UTF-8); the installer holds them in the PC's code page.
   const std::string prefix = state.program_dir + "\\";
@@ -56,19 +57,27 @@ void VerifyAgainstSeal(PassState& state, const std::string& source_path) {
     state.run_report.NoteSeal({.state = "not-listed"});
     throw Corrupt();
   }
+  return
+      [&state, source_path, sealed = line->digest](const std::string& found) {
+        if (found != sealed) {
+          state.seal_refused = true;
+          state.run_report.NoteSeal(
+              {.state = "differs", .sealed = sealed, .found = found});
+          throw Corrupt();
+        }
+        state.verified_source = source_path;
+      };
+}
+
+void VerifyAgainstSeal(PassState& state, const std::string& source_path) {
+  const std::optional<FileSystem::CopyAdmission> admit =
+      SealAdmission(state, source_path);
+  if (!admit) return;
   Sha256 digest;
   state.files.ReadContent(source_path, [&](const char* data, std::size_t size) {
     digest.Update(data, size);
   });
-  std::string found = digest.HexDigest();
-  if (found != line->digest) {
-    state.seal_refused = true;
-    state.run_report.NoteSeal({.state = "differs",
-                               .sealed = line->digest,
-                               .found = std::move(found)});
-    throw Corrupt();
-  }
-  state.verified_source = source_path;
+  (*admit)(digest.HexDigest());
 }
 
 }  // namespace rolvex

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "passes/pass_state.h"
+#include "platform/file_system.h"
 #include "platform/run_error.h"
 
 namespace rolvex {
@@ -19,13 +20,22 @@ namespace rolvex {
 // since nothing of it can be vouched for.
 std::optional<RunError> LoadPackSeal(PassState& state);
 
-// Throws unless `source_path`, a file of the pack, may be installed: the
-// pack has no seal, or the seal lists the file with the SHA-256 of its
-// content now. A file whose content differs, or that the seal does not
-// list, throws RunError 1392 ("The file or directory is corrupted and
-// unreadable") and notes why on the current report entry. A file that
-// cannot be read throws as reading it does. Only files about to be
-// installed are read: a kept file costs nothing.
+// What a copy of `source_path`, a file of the pack, must pass before it may
+// take its target's place: nullopt when there is nothing to check (no seal,
+// or the file was found intact a moment ago), else the check of its digest
+// against the seal, for FileSystem::FileCopyAdmitted. Throws at once when
+// the seal does not list the file.
+//
+// A refusal throws RunError 1392 ("The file or directory is corrupted and
+// unreadable", source "Rolvex.sha256"), notes why on the current report
+// entry and sets state.seal_refused: the entry's target is then left alone.
+std::optional<FileSystem::CopyAdmission> SealAdmission(
+    PassState& state, const std::string& source_path);
+
+// The same check made at once, reading the file: for a file that is not
+// copied by FileCopyAdmitted (an ini file merged, a font before its old file
+// goes). Throws as SealAdmission does, or as reading the file does. Only
+// files about to be installed are read: a kept file costs nothing.
 void VerifyAgainstSeal(PassState& state, const std::string& source_path);
 
 }  // namespace rolvex

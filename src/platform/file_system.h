@@ -86,6 +86,18 @@ class FileSystem {
   // when the target's folder is missing.
   virtual void FileCopy(const std::string& source,
                         const std::string& target) = 0;
+  // What FileCopyAdmitted asks before a copy takes its target's place: it
+  // gets the SHA-256 of the source's bytes (64 lowercase hex digits) and
+  // throws to keep the copy out.
+  using CopyAdmission = std::function<void(const std::string& sha256)>;
+  // As FileCopy, but the copy takes the target's place only once `admit`
+  // has accepted the SHA-256 of the source: when `admit` throws, nothing of
+  // the copy stays, the target is as it was, and the exception passes on.
+  // The default reads the source for its digest first and then copies; a
+  // backend may compute the digest while it copies, on another core.
+  virtual void FileCopyAdmitted(const std::string& source,
+                                const std::string& target,
+                                const CopyAdmission& admit);
   // Copies `source` into a new file beside `target` (in the same folder, so
   // on the same volume), for a replacement of `target` at the next restart,
   // which is carried out as a rename and cannot cross volumes. Returns the
@@ -128,8 +140,7 @@ class FileSystem {
   // an object that is no file (a pipe, a device), which is never waited on.
   virtual void ReadContent(
       const std::string& path,
-      const std::function<void(const char* data, std::size_t size)>&
-          chunk) = 0;
+      const std::function<void(const char* data, std::size_t size)>& chunk) = 0;
 
   // Makes every file that FileCopy wrote since the last Flush durable: on
   // the disk, so that it survives a power failure (a copy is complete and

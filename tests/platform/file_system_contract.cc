@@ -344,7 +344,7 @@ TEST_P(FileSystemContract, OpenForInputReadsTheItemsOfAFile) {
 }
 
 TEST_P(FileSystemContract, ReadContentHandsOverEveryByteInOrder) {
-  std::string big(3 << 20, 'x');
+  std::string big(5 << 20, 'x');
   for (std::size_t i = 0; i < big.size(); i += 4093) big[i] = char(i % 251);
   world().WriteFile(At("big.bin"), big, kOld);
   std::string read;
@@ -363,6 +363,38 @@ TEST_P(FileSystemContract, ReadContentHandsOverEveryByteInOrder) {
   world().MakeFolder(At("Folder"));
   EXPECT_EQ(ErrorOf([&] { fs().ReadContent(At("Folder"), none); }),
             kErrPathFileAccess);
+}
+
+// An admitted copy: the digest handed over is the source's, small or large
+// (a backend may read a large one on another thread); a refusal leaves the
+// target as it was, and no temporary beside it.
+TEST_P(FileSystemContract, AnAdmittedCopyTakesItsPlaceOnlyWhenAdmitted) {
+  world().MakeFolder(At("Dst"));
+  List names{".", ".."};
+  for (const std::size_t size : {std::size_t{3}, std::size_t{5} << 20}) {
+    const std::string content(size, 'c');
+    Sha256 expected;
+    expected.Update(content.data(), content.size());
+    const std::string digest = expected.HexDigest();
+    names.push_back("t" + std::to_string(size));
+    const std::string target = At("Dst\\" + names.back());
+    world().WriteFile(At("src.bin"), content, kNew);
+    world().WriteFile(target, "old", kOld);
+    std::string seen;
+    EXPECT_EQ(ErrorOf([&] {
+                fs().FileCopyAdmitted(At("src.bin"), target,
+                                      [&](const std::string& d) {
+                                        seen = d;
+                                        throw RunError::Of(kErrFileCorrupt);
+                                      });
+              }),
+              kErrFileCorrupt);
+    EXPECT_EQ(seen, digest);
+    EXPECT_TRUE(world().ReadContent(target) == "old");
+    EXPECT_EQ(All(fs(), At("Dst\\*.*"), 31), names);
+    fs().FileCopyAdmitted(At("src.bin"), target, [](const std::string&) {});
+    EXPECT_TRUE(world().ReadContent(target) == content);
+  }
 }
 
 }  // namespace

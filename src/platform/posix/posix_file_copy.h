@@ -17,7 +17,10 @@ namespace rolvex {
 // file is removed and the target is left as it was. The caller has made its
 // checks (source a file, target not read-only, not a folder, not in use) and
 // tells whether a file of the target's name `replaces` one that is there.
-// `tick` runs now and then during a long copy (CopyAll).
+// `tick` runs now and then during a long copy (CopyAll). With `admit`, the
+// source is also read for its SHA-256 on a second thread while the copy
+// runs, and the copy takes the target's place only when `admit` accepts
+// that digest (it throws to refuse; the temporary is then removed).
 //
 // Durability: a replacement's bytes are flushed (fdatasync) before it takes
 // the target's place, so a power failure can never lose the old file without
@@ -28,9 +31,10 @@ namespace rolvex {
 // Throws RunError: 53 source vanished, 70 source unreadable or target folder
 // not writable, 61 disk full (also a file-size limit), 76 target folder
 // missing, others as ErrnoError maps them.
-void ReplaceByCopy(const std::string& source, const std::string& target,
-                   bool replaces, PendingSyncs& pending,
-                   const std::function<void()>& tick = nullptr);
+void ReplaceByCopy(
+    const std::string& source, const std::string& target, bool replaces,
+    PendingSyncs& pending, const std::function<void()>& tick = nullptr,
+    const std::function<void(const std::string&)>* admit = nullptr);
 
 }  // namespace rolvex
 

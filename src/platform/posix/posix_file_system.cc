@@ -114,6 +114,17 @@ void PosixFileSystem::SetAttr(const std::string& path, int attributes) {
 
 void PosixFileSystem::FileCopy(const std::string& source,
                                const std::string& target) {
+  Copy(source, target, nullptr);
+}
+
+void PosixFileSystem::FileCopyAdmitted(const std::string& source,
+                                       const std::string& target,
+                                       const CopyAdmission& admit) {
+  Copy(source, target, &admit);
+}
+
+void PosixFileSystem::Copy(const std::string& source, const std::string& target,
+                           const CopyAdmission* admit) {
   std::string host_source = drives_.ToHost(source);
   struct stat source_st = StatExisting(host_source);
   // A folder, or a pipe or device that a read could wait on forever.
@@ -138,7 +149,7 @@ void PosixFileSystem::FileCopy(const std::string& source,
       throw RunError::Of(kErrPermissionDenied).HeldBy(LockHolders(host_target));
     }
   }
-  ReplaceByCopy(host_source, host_target, replaces, pending_, tick_);
+  ReplaceByCopy(host_source, host_target, replaces, pending_, tick_, admit);
 }
 
 std::string PosixFileSystem::StageForRestart(const std::string& source,

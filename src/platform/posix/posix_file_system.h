@@ -57,6 +57,9 @@ class PosixFileSystem : public FileSystem {
   int GetAttr(const std::string& path) override;
   void SetAttr(const std::string& path, int attributes) override;
   void FileCopy(const std::string& source, const std::string& target) override;
+  // The digest is read on a second thread while the kernel copies.
+  void FileCopyAdmitted(const std::string& source, const std::string& target,
+                        const CopyAdmission& admit) override;
   // The staged file is ".~rolvex-restart-<time>-<pid>-<n>~<target name>",
   // made as FileCopy makes a new file and flushed to the disk before the
   // request naming it can be recorded.
@@ -70,15 +73,18 @@ class PosixFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
-  void ReadContent(const std::string& path,
-                   const std::function<void(const char*, std::size_t)>& chunk)
-      override;
+  void ReadContent(
+      const std::string& path,
+      const std::function<void(const char*, std::size_t)>& chunk) override;
   // One syncfs for each file system that FileCopy put files on since the
   // last Flush (see ReplaceByCopy for what is flushed when).
   void Flush() override;
   void RemoveStaleTemporaries(const std::string& folder) override;
 
  private:
+  // FileCopy, with the digest handed to `admit` when there is one.
+  void Copy(const std::string& source, const std::string& target,
+            const CopyAdmission* admit);
   // The names of a pattern search in `host_folder`, filtered and sorted;
   // "." and ".." only `with_dot_entries` (a drive's root has none).
   std::vector<std::string> SearchFolder(const std::string& host_folder,
