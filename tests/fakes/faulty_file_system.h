@@ -43,9 +43,9 @@ class FaultyFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
-  void ReadContent(const std::string& path,
-                   const std::function<void(const char*, std::size_t)>& chunk)
-      override;
+  void ReadContent(
+      const std::string& path,
+      const std::function<void(const char*, std::size_t)>& chunk) override;
   void Flush() override { inner_.Flush(); }
 
   // Throws when a rule for `op` matches `path`. Public for the reader.

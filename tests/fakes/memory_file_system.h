@@ -56,9 +56,9 @@ class MemoryFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
-  void ReadContent(const std::string& path,
-                   const std::function<void(const char*, std::size_t)>& chunk)
-      override;
+  void ReadContent(
+      const std::string& path,
+      const std::function<void(const char*, std::size_t)>& chunk) override;
 
  private:
   static std::string Key(const std::string& path);

@@ -43,9 +43,9 @@ class LogOnlyFileSystem : public FileSystem {
   std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
     Unexpected();
   }
-  void ReadContent(const std::string&,
-                   const std::function<void(const char*, std::size_t)>&)
-      override {
+  void ReadContent(
+      const std::string&,
+      const std::function<void(const char*, std::size_t)>&) override {
     Unexpected();
   }
 

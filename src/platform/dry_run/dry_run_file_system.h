@@ -70,9 +70,9 @@ class DryRunFileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
-  void ReadContent(const std::string& path,
-                   const std::function<void(const char*, std::size_t)>& chunk)
-      override;
+  void ReadContent(
+      const std::string& path,
+      const std::function<void(const char*, std::size_t)>& chunk) override;
 
   // Every change recorded so far, oldest first.
   const std::vector<FileChange>& changes() const { return changes_; }

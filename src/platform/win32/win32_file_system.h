@@ -46,9 +46,9 @@ class Win32FileSystem : public FileSystem {
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
-  void ReadContent(const std::string& path,
-                   const std::function<void(const char*, std::size_t)>& chunk)
-      override;
+  void ReadContent(
+      const std::string& path,
+      const std::function<void(const char*, std::size_t)>& chunk) override;
 
  private:
   // The names of the last search, and the next one to deliver.
