@@ -70,41 +70,7 @@ std::string Json(const fs::path& folder,
          "\n";
 }
 
-// Writes `text` to `file` beside and renamed over, so that a reader never
-// sees half of it; "" or what went wrong.
-std::string WriteWhole(const fs::path& file, const std::string& text) {
-  fs::path temporary = file;
-  temporary += ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return "cannot be written";
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, file, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return "cannot be written";
-  }
-  return "";
-}
-
 }  // namespace
-
-bool ReadHostFile(const fs::path& file, std::string& bytes) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return false;
-  bytes = std::move(text).str();
-  return true;
-}
 
 std::vector<PackFinding> CheckPack(const std::vector<PackEntry>& entries,
                                    const PackToolIo& io) {
@@ -182,7 +148,7 @@ int RunCheck(const fs::path& folder, const std::string& json_file,
   if (!json_file.empty()) {
     const fs::path file(std::u8string(json_file.begin(), json_file.end()));
     if (const std::string bad =
-            WriteWhole(file, Json(folder, findings, errors, warnings));
+            WriteHostFile(file, Json(folder, findings, errors, warnings));
         !bad.empty()) {
       io.err << "rolvex-pack: " << io.to_terminal(json_file) << ' ' << bad
              << '\n';

@@ -64,10 +64,6 @@ void CheckSettings(const PackEntry* ini, const PackEntry* txt,
 void CheckIniFile(const std::string& path, const std::string& bytes,
                   Findings& findings);
 
-// The whole content of a host file into `bytes`; false when it cannot be
-// read.
-bool ReadHostFile(const std::filesystem::path& file, std::string& bytes);
-
 // Quotes `text` for a message: "text".
 inline std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";

@@ -1,8 +1,6 @@
 #include "pack/pack_tool.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "pack/pack_check.h"
@@ -72,27 +70,9 @@ int Seal(const fs::path& folder, const PackToolIo& io) {
   std::vector<SealLine> lines;
   if (!DigestPack(folder, lines, io)) return kPackNotRun;
   const std::string text = FormatSeal(std::move(lines));
-  // Written beside and renamed over, so that a pack never holds half a seal.
-  const fs::path seal = folder / kSealFileName;
-  fs::path temporary = seal;
-  temporary += ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      io.err << "rolvex-pack: cannot write " << kSealFileName << '\n';
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return kPackNotRun;
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, seal, error);
-  if (error) {
-    io.err << "rolvex-pack: cannot write " << kSealFileName << ": "
-           << error.message() << '\n';
-    fs::remove(temporary, error);
+  if (const std::string problem = WriteHostFile(folder / kSealFileName, text);
+      !problem.empty()) {
+    io.err << "rolvex-pack: " << kSealFileName << ' ' << problem << '\n';
     return kPackNotRun;
   }
   io.out << "sealed " << std::count(text.begin(), text.end(), '\n')
@@ -102,15 +82,13 @@ int Seal(const fs::path& folder, const PackToolIo& io) {
 
 int Verify(const fs::path& folder, const PackToolIo& io) {
   if (!IsPack(folder, io)) return kPackNotRun;
-  std::ifstream in(folder / kSealFileName, std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadHostFile(folder / kSealFileName, text)) {
     io.err << "rolvex-pack: the pack has no " << kSealFileName << '\n';
     return kPackNotRun;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
   std::vector<SealLine> sealed;
-  if (const std::string bad = ParseSeal(text.str(), sealed); !bad.empty()) {
+  if (const std::string bad = ParseSeal(text, sealed); !bad.empty()) {
     io.err << "rolvex-pack: " << kSealFileName << ": " << bad << '\n';
     return kPackNotRun;
   }

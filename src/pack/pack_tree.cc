@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "platform/rules/directory_search.h"
@@ -108,6 +109,38 @@ std::string ListPack(const fs::path& folder, std::vector<PackEntry>& entries) {
         !stop.empty()) {
       return stop;
     }
+  }
+  return "";
+}
+
+bool ReadHostFile(const fs::path& file, std::string& bytes) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return false;
+  bytes = std::move(text).str();
+  return true;
+}
+
+std::string WriteHostFile(const fs::path& file, const std::string& text) {
+  fs::path temporary = file;
+  temporary += ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      return "cannot be written";
+    }
+  }
+  std::error_code error;
+  fs::rename(temporary, file, error);
+  if (error) {
+    fs::remove(temporary, error);
+    return "cannot be written: " + error.message();
   }
   return "";
 }

@@ -37,6 +37,14 @@ struct PackEntry {
 std::string ListPack(const std::filesystem::path& folder,
                      std::vector<PackEntry>& entries);
 
+// The whole of a host file into `bytes`; false when it cannot be read.
+bool ReadHostFile(const std::filesystem::path& file, std::string& bytes);
+
+// Writes `text` to the host file `file`, beside and renamed over, so that a
+// reader never sees half of it. Returns "" or what went wrong.
+std::string WriteHostFile(const std::filesystem::path& file,
+                          const std::string& text);
+
 // The SHA-256 of a host file, as 64 lowercase hex digits; "" with `error`
 // set when it cannot be read.
 std::string HostFileSha256(const std::filesystem::path& file,
