@@ -16,7 +16,7 @@ cmake --build --preset fuzz
 
 targets=("$@")
 ((${#targets[@]})) || targets=(command_line_fuzz ersetze_environment_fuzz
-                                ini_document_fuzz item_reader_fuzz)
+                                ini_document_fuzz item_reader_fuzz seal_fuzz)
 found="$PWD/artifacts/fuzz"
 mkdir -p "$found"
 scratch=$(mktemp -d /tmp/rolvex-fuzz.XXXXXX)
