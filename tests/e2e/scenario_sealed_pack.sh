@@ -15,6 +15,8 @@ e2e_fresh
 cp -a "$E2E_REPO/examples/servicepack/." "$SP/"
 rm -f "$SP/Rolvex.sha256"
 put "$SP/Standard/\$WinDir\$/System32/quelt.dll" "library"
+# A name beyond ASCII: sealed in UTF-8, named in the PC's code page.
+put "$SP/Standard/Handbuch/Übersicht.txt" "intact"
 mkdir -p "$DRIVE_C/Windows/Fonts" "$DRIVE_C/Windows/System32"
 crlf "[Allgemein]" "Version=3.1.0" | put "$DRIVE_C/Windows/Quelt.ini"
 
@@ -23,8 +25,8 @@ drv_pack seal "$SP"
   fail "seal: status $E2E_PACK_STATUS: $(cat "$E2E_TMP/pack-err.txt")"
 (cd "$SP" && sha256sum --quiet --strict -c Rolvex.sha256) ||
   fail "sha256sum -c does not accept the seal"
-[[ $(wc -l <"$SP/Rolvex.sha256") == 13 ]] ||
-  fail "the seal lists $(wc -l <"$SP/Rolvex.sha256") files, not the 13 of the pack"
+[[ $(wc -l <"$SP/Rolvex.sha256") == 14 ]] ||
+  fail "the seal lists $(wc -l <"$SP/Rolvex.sha256") files, not the 14 of the pack"
 cp "$SP/Rolvex.sha256" "$E2E_TMP/first-seal"
 drv_pack seal "$SP"
 cmp -s "$SP/Rolvex.sha256" "$E2E_TMP/first-seal" || fail "sealing again changed the seal"
@@ -69,6 +71,7 @@ assert_no_file "$DRIVE_C/Windows/System32/quelt.dll"
 assert_no_file "$DRIVE_C/QueltTools/QueltChart.ocx"
 assert_ini "$DRIVE_C/Windows/Quelt.ini" Allgemein Version 3.1.0
 # The rest of the pack is installed.
+assert_same_file "$DRIVE_C/Handbuch/Übersicht.txt" "$SP/Standard/Handbuch/Übersicht.txt"
 assert_same_file "$DRIVE_C/QueltTools/Diagnose/Bin/NetCheck.cfg" \
   "$SP/Standard/\$QueltToolsDir\$/Diagnose/Bin/NetCheck.cfg"
 assert_same_file "$DRIVE_C/QueltTools/Diagnose.ini" \
