@@ -128,6 +128,10 @@ int Verify(const fs::path& folder, const PackToolIo& io) {
 }  // namespace
 
 int RunPackTool(const std::vector<std::string>& args, const PackToolIo& io) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    io.out << kUsage;
+    return kPackClean;
+  }
   if (args.size() == 2 && args[0] == "seal") {
     return Seal(HostPath(args[1]), io);
   }

@@ -4,6 +4,7 @@
 //   check FOLDER [--json FILE]  0 clean, 1 errors found, 2 could not run
 //   seal FOLDER                 writes FOLDER/Rolvex.sha256; 0 or 2
 //   verify FOLDER               0 as sealed, 1 differences, 2 could not run
+//   --help                      the usage, 0; any other words: the usage, 2
 #ifndef ROLVEX_PACK_PACK_TOOL_H_
 #define ROLVEX_PACK_PACK_TOOL_H_
 
