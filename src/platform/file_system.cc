@@ -15,4 +15,17 @@ void FileSystem::FileCopyAdmitted(const std::string& source,
   FileCopy(source, target);
 }
 
+std::int64_t FileSystem::FileLen(const std::string& path) {
+  std::int64_t length = 0;
+  ReadContent(path, [&](const char*, std::size_t size) {
+    length += static_cast<std::int64_t>(size);
+  });
+  return length;
+}
+
+void FileSystem::KeepCopy(const std::string& path,
+                          const std::string& copy_path) {
+  FileCopy(path, copy_path);
+}
+
 }  // namespace rolvex

@@ -119,6 +119,19 @@ class FileSystem {
   // Makes one folder; throws 75 when the name exists (file or folder), 76
   // when the parent is missing.
   virtual void MkDir(const std::string& path) = 0;
+  // Removes one empty folder; throws 75 when it is not empty or is a file,
+  // 76 when it is missing, 70 when it may not be removed.
+  virtual void RmDir(const std::string& path) = 0;
+  // The length of a file in bytes; throws 53 when it is missing, 75 for a
+  // folder. The default reads the file through.
+  virtual std::int64_t FileLen(const std::string& path);
+  // Keeps the bytes of the file `path` as the new file `copy_path`, with
+  // `path`'s last-modified time, for as long as `copy_path` exists,
+  // whatever is done to `path` afterwards by this program: its copies,
+  // deletions and ini writes. The two may share their storage (a hard
+  // link) where no writer of this program changes a file in place. Throws
+  // as FileCopy does. The default is FileCopy.
+  virtual void KeepCopy(const std::string& path, const std::string& copy_path);
 
   // The last-modified time of a file, as the file-system object's
   // GetFile(path).DateLastModified gives it; throws 53 for a missing path and

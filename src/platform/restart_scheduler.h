@@ -16,6 +16,12 @@ class RestartScheduler {
   // cannot be reached.
   virtual bool ReplaceAtRestart(const std::string& source,
                                 const std::string& target) = 0;
+  // Takes the request to replace `target` by `source` out of the requests
+  // still waiting for the restart. Returns false when there is no such
+  // request (the restart has carried it out) or it could not be taken out;
+  // never throws.
+  virtual bool CancelReplaceAtRestart(const std::string& source,
+                                      const std::string& target) = 0;
 };
 
 }  // namespace rolvex

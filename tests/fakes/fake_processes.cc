@@ -51,6 +51,17 @@ bool FakeProcessRunner::CanStart(const std::string& command_line) {
          unstartable.end();
 }
 
+bool FakeRestartScheduler::CancelReplaceAtRestart(const std::string& source,
+                                                  const std::string& target) {
+  for (auto it = requests.begin(); it != requests.end(); ++it) {
+    if (it->source == source && it->target == target) {
+      requests.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool FakeRestartScheduler::ReplaceAtRestart(const std::string& source,
                                             const std::string& target) {
   if (throw_number != 0) throw RunError::Of(throw_number, "kernel32");

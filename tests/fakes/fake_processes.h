@@ -47,6 +47,9 @@ class FakeRestartScheduler : public RestartScheduler {
 
   bool ReplaceAtRestart(const std::string& source,
                         const std::string& target) override;
+  // Takes a recorded request out again.
+  bool CancelReplaceAtRestart(const std::string& source,
+                              const std::string& target) override;
 };
 
 class FakeClock : public Clock {

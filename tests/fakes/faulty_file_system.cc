@@ -75,6 +75,11 @@ void FaultyFileSystem::Kill(const std::string& path) {
   Check("Kill", path);
   inner_.Kill(path);
 }
+void FaultyFileSystem::RmDir(const std::string& path) {
+  Check("RmDir", path);
+  inner_.RmDir(path);
+}
+
 void FaultyFileSystem::MkDir(const std::string& path) {
   Check("MkDir", path);
   inner_.MkDir(path);

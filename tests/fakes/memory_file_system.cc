@@ -212,6 +212,23 @@ void MemoryFileSystem::MkDir(const std::string& path) {
   node.folder = true;
 }
 
+void MemoryFileSystem::RmDir(const std::string& path) {
+  calls.push_back("RmDir " + path);
+  const std::string key = Key(path);
+  Node* node = Find(path);
+  if (node == nullptr && !FolderExists(key)) {
+    throw RunError::Of(kErrPathNotFound);
+  }
+  if (node != nullptr && !node->folder) throw RunError::Of(kErrPathFileAccess);
+  for (const auto& [other, unused] : nodes_) {
+    if (other.size() > key.size() && other.compare(0, key.size(), key) == 0 &&
+        other[key.size()] == '\\') {
+      throw RunError::Of(kErrPathFileAccess);
+    }
+  }
+  nodes_.erase(key);
+}
+
 FileTime MemoryFileSystem::DateLastModified(const std::string& path) {
   calls.push_back("DateLastModified " + path);
   Node* node = Find(path);

@@ -39,6 +39,7 @@ class LogOnlyFileSystem : public FileSystem {
   }
   void Kill(const std::string&) override { Unexpected(); }
   void MkDir(const std::string&) override { Unexpected(); }
+  void RmDir(const std::string&) override { Unexpected(); }
   FileTime DateLastModified(const std::string&) override { Unexpected(); }
   std::unique_ptr<ItemReader> OpenForInput(const std::string&) override {
     Unexpected();

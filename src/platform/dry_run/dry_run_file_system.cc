@@ -310,6 +310,19 @@ void DryRunFileSystem::MkDir(const std::string& path) {
   changes_.push_back({FileChange::Kind::kFolderCreated, path, "", 0});
 }
 
+void DryRunFileSystem::RmDir(const std::string& path) {
+  const Entry entry = Lookup(path);
+  if (!entry.exists) throw RunError::Of(kErrPathNotFound);
+  if (!entry.folder) throw RunError::Of(kErrPathFileAccess);
+  for (const std::string& name : Search(path + "\\*.*", 31)) {
+    if (name != "." && name != "..") throw RunError::Of(kErrPathFileAccess);
+  }
+  Entry& gone = Materialize(path);
+  gone = Entry();
+  gone.missing = RunError::Of(kErrPathNotFound);
+  changes_.push_back({FileChange::Kind::kFolderRemoved, path, "", 0});
+}
+
 FileTime DryRunFileSystem::DateLastModified(const std::string& path) {
   const Entry entry = Lookup(path);
   if (!entry.exists) throw entry.missing;

@@ -42,6 +42,7 @@ struct FileChange {
     kFileDeleted,
     kLineAppended,  // other = the line
     kFileWritten,   // an ini write created or changed the file
+    kFolderRemoved,
   };
   Kind kind;
   std::string path;
@@ -67,6 +68,8 @@ class DryRunFileSystem : public FileSystem {
                               const std::string& target) override;
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
+  // Refuses a folder that would still hold something.
+  void RmDir(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;

@@ -40,6 +40,12 @@ std::unique_ptr<Process> RecordingProcessRunner::Start(
   return std::make_unique<EndedProcess>();
 }
 
+bool RecordingRestartScheduler::CancelReplaceAtRestart(
+    const std::string& source, const std::string& target) {
+  cancelled_.push_back({source, target});
+  return true;
+}
+
 bool RecordingRestartScheduler::ReplaceAtRestart(const std::string& source,
                                                  const std::string& target) {
   requests_.push_back({source, target});

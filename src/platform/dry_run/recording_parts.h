@@ -48,10 +48,15 @@ class RecordingRestartScheduler : public RestartScheduler {
  public:
   bool ReplaceAtRestart(const std::string& source,
                         const std::string& target) override;
+  // Records the cancellation (in `cancelled`) and reports it as done.
+  bool CancelReplaceAtRestart(const std::string& source,
+                              const std::string& target) override;
   const std::vector<RestartRequest>& requests() const { return requests_; }
+  const std::vector<RestartRequest>& cancelled() const { return cancelled_; }
 
  private:
   std::vector<RestartRequest> requests_;
+  std::vector<RestartRequest> cancelled_;
 };
 
 // The real clock's notation of times, without its pauses.

@@ -215,6 +215,48 @@ void PosixFileSystem::MkDir(const std::string& path) {
   if (mkdir(host.c_str(), 0777) != 0) throw ErrnoError(errno, kErrPathNotFound);
 }
 
+void PosixFileSystem::RmDir(const std::string& path) {
+  std::string host = drives_.ToHost(path);
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) throw ErrnoError(errno, kErrPathNotFound);
+  if (!S_ISDIR(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+  if (rmdir(host.c_str()) != 0) {
+    if (errno == ENOTEMPTY || errno == EEXIST) {
+      throw RunError::Of(kErrPathFileAccess);
+    }
+    throw ErrnoError(errno, kErrPathNotFound);
+  }
+}
+
+std::int64_t PosixFileSystem::FileLen(const std::string& path) {
+  struct stat found;
+  std::string host = drives_.ToHost(path, &found);
+  struct stat st = StatExisting(host);
+  if (S_ISDIR(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+void PosixFileSystem::KeepCopy(const std::string& path,
+                               const std::string& copy_path) {
+  std::string host = drives_.ToHost(path);
+  struct stat st = StatExisting(host);
+  if (!S_ISREG(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
+  std::string host_copy = drives_.ToHost(copy_path);
+  RequireParentFolder(host_copy);
+  // Every writer here replaces a file by renaming a new one over it and
+  // never writes into it, so a second name keeps the old bytes, time and
+  // stored attributes for free. Across file systems, a copy.
+  if (link(host.c_str(), host_copy.c_str()) == 0) {
+    const std::string folder = host_copy.substr(0, host_copy.rfind('/') + 1);
+    pending_.Add(folder, st.st_dev);
+    return;
+  }
+  if (errno != EXDEV && errno != EPERM && errno != EMLINK) {
+    throw ErrnoError(errno, kErrPathNotFound);
+  }
+  ReplaceByCopy(host, host_copy, /*replaces=*/false, pending_, tick_);
+}
+
 FileTime PosixFileSystem::DateLastModified(const std::string& path) {
   struct stat found;
   std::string host = drives_.ToHost(path, &found);

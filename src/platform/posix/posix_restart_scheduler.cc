@@ -180,6 +180,27 @@ bool PosixRestartScheduler::ReplaceAtRestart(const std::string& source,
   return list.ok() && list.Append(FormatPendingRename({source, target, true}));
 }
 
+bool PosixRestartScheduler::CancelReplaceAtRestart(const std::string& source,
+                                                   const std::string& target) {
+  LockedPendingList list(list_path(), /*create=*/false);
+  if (!list.ok()) return false;
+  std::string incomplete;
+  std::vector<PendingRename> renames =
+      ParsePendingRenames(list.Read(), &incomplete);
+  const PendingRename wanted{source, target, true};
+  bool found = false;
+  std::string kept;
+  for (const PendingRename& r : renames) {
+    if (!found && r == wanted) {
+      found = true;
+    } else {
+      kept += FormatPendingRename(r);
+    }
+  }
+  // An interrupted entry at the end stays, for the restart to report.
+  return found && list.Replace(kept + incomplete);
+}
+
 bool CarryOutPendingRenames(const DriveModel& drives, std::ostream& errors) {
   const std::string path = drives.prefix() + "/" + kPendingRenamesFileName;
   LockedPendingList list(path, /*create=*/false);

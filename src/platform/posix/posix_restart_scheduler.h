@@ -27,6 +27,10 @@ class PosixRestartScheduler : public RestartScheduler {
   bool ReplaceAtRestart(const std::string& source,
                         const std::string& target) override;
 
+  // Rewrites the list without the request, under the list's lock.
+  bool CancelReplaceAtRestart(const std::string& source,
+                              const std::string& target) override;
+
   std::string list_path() const;
 
  private:

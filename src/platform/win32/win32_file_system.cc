@@ -162,6 +162,35 @@ void Win32FileSystem::MkDir(const std::string& path) {
   if (!CreateDirectoryA(path.c_str(), nullptr)) ThrowLastError();
 }
 
+void Win32FileSystem::RmDir(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    throw RunError::Of(kErrPathNotFound);
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
+  if (!RemoveDirectoryA(path.c_str())) {
+    if (GetLastError() == ERROR_DIR_NOT_EMPTY) {
+      throw RunError::Of(kErrPathFileAccess);
+    }
+    ThrowLastError();
+  }
+}
+
+std::int64_t Win32FileSystem::FileLen(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    ThrowMissingAs53(GetLastError());
+  }
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    throw RunError::Of(kErrPathFileAccess);
+  }
+  return static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+      data.nFileSizeLow);
+}
+
 FileTime Win32FileSystem::DateLastModified(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {

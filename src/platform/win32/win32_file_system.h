@@ -43,6 +43,8 @@ class Win32FileSystem : public FileSystem {
   }
   void Kill(const std::string& path) override;
   void MkDir(const std::string& path) override;
+  void RmDir(const std::string& path) override;
+  std::int64_t FileLen(const std::string& path) override;
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;

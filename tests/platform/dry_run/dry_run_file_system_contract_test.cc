@@ -44,6 +44,7 @@ class ReadOnlyView : public FileSystem {
   }
   void Kill(const std::string& path) override { Changed(path); }
   void MkDir(const std::string& path) override { Changed(path); }
+  void RmDir(const std::string& path) override { Changed(path); }
   void AppendLine(const std::string& path, const std::string&) override {
     Changed(path);
   }
