@@ -1,6 +1,7 @@
 #include "passes/register_pass.h"
 
 #include "passes/command_execution.h"
+#include "passes/component_commands.h"
 #include "passes/dated_copy.h"
 #include "passes/pass_frame.h"
 #include "passes/path_text.h"
@@ -42,32 +43,21 @@ void RunCommand(PassContext& context, const std::string& command_line,
   }
 }
 
-// Every file is a component, whatever its extension. The path goes into the
-// command line unquoted, as the registration tools have always received it.
+// Every file is a component, whatever its extension.
 void InstallComponent(PassContext& context) {
   PassState& state = context.state;
   const std::string& target = context.target_path;
   state.run_report.SetAction(ReportAction::kRegistered);
   LogComponent(context);
-  if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
-    context.guard.run(
-        [&] { RunCommand(context, target + " /unregserver", false); });
-  } else {
-    context.guard.run(
-        [&] { RunCommand(context, "RegSvr32 /u /s " + target, false); });
-  }
+  context.guard.run(
+      [&] { RunCommand(context, UnregisterCommand(target), false); });
   context.guard.run([&] {
     DateiKopieren(state, context.source_path, target, true, true,
                   context.location);
   });
   LogComponent(context);
-  if (context.guard.test([&] { return EndsWithUpper(target, ".EXE"); })) {
-    context.guard.run(
-        [&] { RunCommand(context, target + " /regserver", true); });
-  } else {
-    context.guard.run(
-        [&] { RunCommand(context, "RegSvr32 /s " + target, true); });
-  }
+  context.guard.run(
+      [&] { RunCommand(context, RegisterCommand(target), true); });
   context.guard.run([&] { state.window.DoEvents(); });
 }
 

@@ -37,9 +37,17 @@ void ReportAtEnd::WriteRunning() {
 }
 
 void ReportAtEnd::Write(int exit_status, const std::string& interrupted_by) {
-  if (path_.empty() || written_) return;
+  if (written_) return;
   written_ = true;
   RunReportEnd end;
+  if (before_end_) {
+    try {
+      before_end_(exit_status, end);
+    } catch (const std::exception& failure) {
+      errors_ << "rolvex: " << failure.what() << std::endl;
+    }
+  }
+  if (path_.empty()) return;
   end.exit_status = exit_status;
   end.interrupted_by = interrupted_by;
   end.ended = SecondsNow();

@@ -43,6 +43,12 @@ class ReportAtEnd {
   // report that cannot be written is one line on `errors`. Never throws.
   // `interrupted_by` names what cut the run off, when something did.
   void Write(int exit_status, const std::string& interrupted_by = "");
+  // Called once where the program ends, report or none, before the report
+  // is written: `end` may be filled in (a backup journal closed and named).
+  using BeforeEnd = std::function<void(int exit_status, RunReportEnd& end)>;
+  void SetBeforeEnd(BeforeEnd before_end) {
+    before_end_ = std::move(before_end);
+  }
 
  private:
   void Put(RunReportEnd& end);
@@ -57,6 +63,7 @@ class ReportAtEnd {
   std::ostream& errors_;
   std::int64_t started_;
   bool written_ = false;
+  BeforeEnd before_end_;
 };
 
 // A window that is `inner` in every way, except that ending the program

@@ -37,6 +37,18 @@ const char* ActionName(ReportAction action) {
       return "registered";
     case ReportAction::kScheduledAtRestart:
       return "scheduled-at-restart";
+    case ReportAction::kRestored:
+      return "restored";
+    case ReportAction::kRemoved:
+      return "removed";
+    case ReportAction::kFolderRemoved:
+      return "folder-removed";
+    case ReportAction::kEntriesRestored:
+      return "entries-restored";
+    case ReportAction::kUnregistered:
+      return "unregistered";
+    case ReportAction::kRestartCancelled:
+      return "restart-cancelled";
   }
   return "";
 }

@@ -31,6 +31,13 @@ enum class ReportAction {
   kMerged,
   kRegistered,
   kScheduledAtRestart,
+  // What an undo does.
+  kRestored,
+  kRemoved,
+  kFolderRemoved,
+  kEntriesRestored,
+  kUnregistered,
+  kRestartCancelled,
 };
 
 // In rising order of weight: an entry's outcome is the weightiest it met.

@@ -166,6 +166,7 @@ std::string RunReportJson(const RunReport& report, const RunReportEnd& end,
                           const CodePage& cp) {
   ordered_json out;
   out["format"] = kReportFormat;
+  out["kind"] = end.kind;
   out["state"] = end.running ? "running" : "ended";
   out["preview"] = end.preview;
   out["exit_status"] =
@@ -186,6 +187,10 @@ std::string RunReportJson(const RunReport& report, const RunReportEnd& end,
     warnings.push_back(cp.ToUtf8(warning));
   }
   out["warnings"] = warnings;
+  if (!end.backup_folder.empty()) {
+    out["backup"] = {{"folder", cp.ToUtf8(end.backup_folder)},
+                     {"bytes", end.backup_bytes}};
+  }
   out["counts"] = CountsJson(report);
   ordered_json entries = ordered_json::array();
   for (const ReportEntry& entry : report.entries()) {

@@ -36,6 +36,12 @@ struct RunReportEnd {
   std::int64_t ended = 0;
   // True for a prediction of a run rather than a run.
   bool preview = false;
+  // "run", or "undo" for the report of an undo.
+  std::string kind = "run";
+  // The backup journal the run kept or the undo read: its folder and the
+  // bytes it holds; no folder when there was none.
+  std::string backup_folder;
+  std::int64_t backup_bytes = 0;
   // What cut the run off before it could end by itself ("end of session");
   // empty when it ended by itself.
   std::string interrupted_by;

@@ -17,6 +17,9 @@
 //                    the program ends; unset, no report is kept
 //   ROLVEX_UNATTENDED  "1": nobody is there to answer a message box (see
 //                    reporting/ask_operator.h)
+//   ROLVEX_BACKUP    a host folder: the run keeps a backup journal of every
+//                    change there (platform/journal/journal.h), which
+//                    rolvex-undo takes back; unset, nothing is kept
 //
 // ProgramDir is the folder of the path the program was started by, so that
 // a link in a service pack's folder to a program kept elsewhere finds the
@@ -44,10 +47,12 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/console/console_window.h"
 #include "platform/exit_status.h"
+#include "platform/journal/journaling_parts.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_code_page.h"
 #include "platform/posix/posix_drive_model.h"
@@ -151,7 +156,34 @@ struct PosixParts {
   const CodePage& code_page = CodePageOfEnvironment("rolvex");
 };
 
+// With ROLVEX_BACKUP, the parts that change the PC keep a journal.
+struct Backup {
+  Backup(PosixParts& parts, const DriveModel& drives)
+      : drives(drives),
+        folder(Env("ROLVEX_BACKUP")),
+        journal(parts.files, folder.empty() ? "" : drives.ToWindows(folder),
+                SecondsNow),
+        files(parts.files, journal),
+        profiles(parts.profiles, journal),
+        processes(parts.processes, journal),
+        restarts(parts.restarts, journal) {}
+  const DriveModel& drives;
+  std::string folder;
+  Journal journal;
+  JournalingFileSystem files;
+  JournalingProfileStore profiles;
+  JournalingProcessRunner processes;
+  JournalingRestartScheduler restarts;
+};
+Backup* g_backup = nullptr;
+
 PlatformParts With(PosixParts& parts, Window& window) {
+  if (g_backup != nullptr) {
+    return PlatformParts{g_backup->files,    g_backup->profiles,
+                         parts.environment,  g_backup->processes,
+                         g_backup->restarts, window,
+                         parts.clock,        parts.code_page};
+  }
   return PlatformParts{parts.files,     parts.profiles, parts.environment,
                        parts.processes, parts.restarts, window,
                        parts.clock,     parts.code_page};
@@ -169,6 +201,16 @@ struct Reporting {
   // The report says at once that a run has begun.
   void Attach(Installer& installer) {
     at_end.Attach(installer.run_report);
+    if (g_backup != nullptr) {
+      g_backup->journal.SetPack(installer.window.ProgramDirectory());
+      at_end.SetBeforeEnd([](int exit_status, RunReportEnd& end) {
+        g_backup->journal.Close(exit_status);
+        const std::string& folder = g_backup->journal.folder();
+        end.backup_folder =
+            folder.empty() ? "" : g_backup->drives.ToHost(folder);
+        end.backup_bytes = g_backup->journal.bytes();
+      });
+    }
     at_end.WriteRunning();
   }
   ReportAtEnd at_end;
@@ -283,6 +325,11 @@ int main(int argc, char** argv) {
       return kExitAnotherRun;
     }
     PosixParts parts(drives);
+    std::optional<Backup> backup;
+    if (!Env("ROLVEX_BACKUP").empty()) {
+      backup.emplace(parts, drives);
+      g_backup = &*backup;
+    }
     const std::string program_dir = ProgramDirOf(drives, argc, argv);
 #ifdef ROLVEX_CONSOLE_ONLY
     RunConsole(parts, command_line, program_dir);

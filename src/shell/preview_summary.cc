@@ -92,6 +92,7 @@ class SummaryWriter {
       case ReportAction::kScheduledAtRestart:
         return "would be replaced at restart: " + entry.target;
       case ReportAction::kNone:
+      default:  // an undo's actions: never in a run's summary
         break;
     }
     return entry.pass + ": " +
