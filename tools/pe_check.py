@@ -2,7 +2,8 @@
 """pe_check.py KIND=FILE...: checks Windows programs as they ship.
 
 KIND is "installer" (Rolvex.exe), "preview" (RolvexPreview.exe) or "pack"
-(RolvexPack.exe, a console program like the preview). For each
+(RolvexPack.exe, a console program like the preview) or "undo"
+(RolvexUndo.exe, a console program with the installer's rights). For each
 file: the machine type (x86 or x64), the subsystem (GUI for the installer,
 console for the preview), ASLR and DEP (and high-entropy ASLR on x64), no
 debug sections, imports from system DLLs only, a version resource, and the
@@ -103,7 +104,8 @@ def check_manifest(kind, text):
     def all_named(tag):
         return [e for e in root.iter() if e.tag.split("}")[-1] == tag]
     levels = [e.get("level") for e in all_named("requestedExecutionLevel")]
-    want = "requireAdministrator" if kind == "installer" else "asInvoker"
+    want = ("requireAdministrator" if kind in ("installer", "undo")
+            else "asInvoker")
     if levels != [want]:
         problems.append(f"execution level {levels}, expected {want}")
     if [e.get("uiAccess") for e in all_named("requestedExecutionLevel")] != ["false"]:
@@ -126,7 +128,7 @@ def main(args):
     problems = []
     for arg in args:
         kind, _, path = arg.partition("=")
-        if kind not in ("installer", "preview", "pack") or not path:
+        if kind not in ("installer", "preview", "pack", "undo") or not path:
             print(f"pe_check.py: not KIND=FILE: {arg}", file=sys.stderr)
             return 2
         problems += check(kind, path)

@@ -2,7 +2,7 @@
 # tools/sign.sh CERT.p12 [TIMESTAMP-URL]
 #
 # Signs the programs that ship (build/mingw-i686/src/Rolvex.exe,
-# RolvexPreview.exe and RolvexPack.exe; ROLVEX_SIGN_FILES names others, separated by blanks)
+# RolvexPreview.exe, RolvexPack.exe and RolvexUndo.exe; ROLVEX_SIGN_FILES names others, separated by blanks)
 # with Authenticode, SHA-256, using osslsigncode and the certificate and
 # key in CERT.p12, whose password comes from ROLVEX_SIGN_PASSWORD (empty
 # when unset). With TIMESTAMP-URL the signature gets an RFC 3161 time stamp
@@ -17,12 +17,13 @@ fi
 cert=$1
 stamp=()
 (($# == 2)) && stamp=(-ts "$2")
-read -r -a files <<<"${ROLVEX_SIGN_FILES:-build/mingw-i686/src/Rolvex.exe build/mingw-i686/src/RolvexPreview.exe build/mingw-i686/src/RolvexPack.exe}"
+read -r -a files <<<"${ROLVEX_SIGN_FILES:-build/mingw-i686/src/Rolvex.exe build/mingw-i686/src/RolvexPreview.exe build/mingw-i686/src/RolvexPack.exe build/mingw-i686/src/RolvexUndo.exe}"
 for file in "${files[@]}"; do
   case $(basename "$file") in
     Rolvex.exe) what="Rolvex service-pack installer" ;;
     RolvexPreview.exe) what="Rolvex service-pack preview" ;;
     RolvexPack.exe) what="Rolvex service-pack checker" ;;
+    RolvexUndo.exe) what="Rolvex undo" ;;
     *) what=$(basename "$file") ;;
   esac
   # osslsigncode writes only a new file: a new folder beside the program

@@ -32,19 +32,19 @@ cmake --build --preset mingw-i686
 # hardening, version resource, no debug sections.
 python3 tools/pe_check.py \
   installer=build/mingw-i686/src/Rolvex.exe preview=build/mingw-i686/src/RolvexPreview.exe \
-  pack=build/mingw-i686/src/RolvexPack.exe \
+  pack=build/mingw-i686/src/RolvexPack.exe undo=build/mingw-i686/src/RolvexUndo.exe \
   installer=build/mingw/src/Rolvex.exe preview=build/mingw/src/RolvexPreview.exe \
-  pack=build/mingw/src/RolvexPack.exe
+  pack=build/mingw/src/RolvexPack.exe undo=build/mingw/src/RolvexUndo.exe
 # A second build in another folder gives the same bytes.
 cmake --preset mingw-i686 -B "$scratch/i686-again" >/dev/null
-cmake --build "$scratch/i686-again" --target Rolvex RolvexPreview RolvexPack >/dev/null
-for exe in Rolvex.exe RolvexPreview.exe RolvexPack.exe; do
+cmake --build "$scratch/i686-again" --target Rolvex RolvexPreview RolvexPack RolvexUndo >/dev/null
+for exe in Rolvex.exe RolvexPreview.exe RolvexPack.exe RolvexUndo.exe; do
   cmp "build/mingw-i686/src/$exe" "$scratch/i686-again/src/$exe" || {
     echo "reproducible build: $exe differs between two builds" >&2
     exit 1
   }
 done
-echo "reproducible build: the three programs the same bytes from two builds"
+echo "reproducible build: the four programs the same bytes from two builds"
 
 echo "== Sanitizers: the Linux program, its tests and scenarios under ASan+UBSan"
 # Each report goes to a file of its own, so that a report from a program an

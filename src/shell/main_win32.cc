@@ -6,12 +6,17 @@
 // ROLVEX_REPORT names a file: the run report (JSON) is written there when
 // the program ends. Unset, no report is kept. ROLVEX_UNATTENDED=1: nobody is
 // there to answer a message box. While another run holds the machine the
-// program ends at once with 1618, having changed nothing.
+// program ends at once with 1618, having changed nothing. ROLVEX_BACKUP
+// names a folder (a Windows path): the run keeps a backup journal of every
+// change there (platform/journal/journal.h), which RolvexUndo.exe takes
+// back.
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/exit_status.h"
+#include "platform/journal/journaling_parts.h"
 #include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_clock.h"
@@ -47,10 +52,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ReportAtEnd at_end(environment.Get("ROLVEX_REPORT"), facts, code_page,
                      profiles, window, WriteWholeFile, std::cerr);
   ReportingWindow reporting_window(window, at_end);
-  Installer installer(PlatformParts{files, profiles, environment, processes,
-                                    restarts, reporting_window, clock,
-                                    code_page});
+  // With a backup folder, the parts that change the PC keep a journal.
+  const std::string backup_folder = environment.Get("ROLVEX_BACKUP");
+  Journal journal(files, backup_folder, SecondsNow);
+  JournalingFileSystem journaling_files(files, journal);
+  JournalingProfileStore journaling_profiles(profiles, journal);
+  JournalingProcessRunner journaling_processes(processes, journal);
+  JournalingRestartScheduler journaling_restarts(restarts, journal);
+  const bool backup = !backup_folder.empty();
+  Installer installer(PlatformParts{
+      backup ? static_cast<FileSystem&>(journaling_files) : files,
+      backup ? static_cast<ProfileStore&>(journaling_profiles) : profiles,
+      environment,
+      backup ? static_cast<ProcessRunner&>(journaling_processes) : processes,
+      backup ? static_cast<RestartScheduler&>(journaling_restarts) : restarts,
+      reporting_window, clock, code_page});
   at_end.Attach(installer.run_report);
+  if (backup) {
+    journal.SetPack(window.ProgramDirectory());
+    at_end.SetBeforeEnd([&journal](int exit_status, RunReportEnd& end) {
+      journal.Close(exit_status);
+      end.backup_folder = journal.folder();
+      end.backup_bytes = journal.bytes();
+    });
+  }
   // The report says at once that a run has begun.
   at_end.WriteRunning();
   try {

@@ -51,7 +51,8 @@ std::optional<UndoJournal> ReadUndoJournal(const std::string& text) {
         p->was.size = Number(r[5]);
       }
     } else if (kind == "none" && r.size() >= 2) {
-      if (PathRecord* p = first_touch(r[1])) p->before = PathRecord::Before::kNone;
+      if (PathRecord* p = first_touch(r[1]))
+        p->before = PathRecord::Before::kNone;
     } else if (kind == "folder" && r.size() >= 2) {
       if (PathRecord* p = first_touch(r[1])) {
         p->before = PathRecord::Before::kFolderMade;

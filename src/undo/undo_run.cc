@@ -241,19 +241,18 @@ void UndoRun::RestoreEntries(const PathRecord& record) {
   for (const std::string& key : order) {
     const IniWrite& w = last[key];
     IniDocument written;
-    const std::string as_written = written.Set(w.section, w.key, w.value)
-                                       ? written.Find(w.section, w.key)
-                                             .value_or(w.value)
-                                       : w.value;
+    const std::string as_written =
+        written.Set(w.section, w.key, w.value)
+            ? written.Find(w.section, w.key).value_or(w.value)
+            : w.value;
     const std::string now = parts_.profiles.GetString(
         w.section, w.key, kMissing, kValueBuffer, record.path);
     if (now != as_written) {
       ++changed;
       continue;
     }
-    const std::string old = parts_.profiles.GetString(w.section, w.key,
-                                                      kMissing, kValueBuffer,
-                                                      saved);
+    const std::string old = parts_.profiles.GetString(
+        w.section, w.key, kMissing, kValueBuffer, saved);
     if (old == kMissing) {
       ++added;
       continue;
@@ -266,8 +265,7 @@ void UndoRun::RestoreEntries(const PathRecord& record) {
   }
   if (restored > 0) report_.NoteChanged();
   std::string why = "changed since the run: " + std::to_string(restored) +
-                    " of " + std::to_string(order.size()) +
-                    " entries restored";
+                    " of " + std::to_string(order.size()) + " entries restored";
   if (changed > 0) why += ", " + std::to_string(changed) + " changed since";
   if (added > 0) why += ", " + std::to_string(added) + " added by the run kept";
   if (refused > 0) why += ", " + std::to_string(refused) + " not written";
@@ -307,8 +305,8 @@ void UndoRun::RunCommand(const std::string& line, const std::string& verb,
   }
   report_.AddCommand(command);
   if (must_work && !command.started) {
-    return Failed(RunError(kErrFileNotFound, "Could not be started: " + line,
-                           "ExecCmd"));
+    return Failed(
+        RunError(kErrFileNotFound, "Could not be started: " + line, "ExecCmd"));
   }
   if (must_work && command.exit_code && *command.exit_code != 0) {
     return Failed(RunError(*command.exit_code,

@@ -16,7 +16,8 @@ constexpr int kUndoBadInput = 2;
 std::vector<std::string> JournalFolders(FileSystem& files,
                                         const std::string& folder) {
   try {
-    if (!files.Dir(folder + "\\" + kJournalFileName, 7).empty()) return {folder};
+    if (!files.Dir(folder + "\\" + kJournalFileName, 7).empty())
+      return {folder};
   } catch (const RunError&) {
     return {};
   }
@@ -77,8 +78,8 @@ std::optional<UndoArguments> ParseUndoArguments(
     errors << kUndoUsage;
     return std::nullopt;
   }
-  while (parsed.folder.size() > 3 && (parsed.folder.back() == '\\' ||
-                                      parsed.folder.back() == '/')) {
+  while (parsed.folder.size() > 3 &&
+         (parsed.folder.back() == '\\' || parsed.folder.back() == '/')) {
     parsed.folder.pop_back();
   }
   return parsed;
@@ -96,8 +97,9 @@ int RunUndo(const UndoArguments& arguments, UndoParts parts,
   }
   RunReport report;
   const CodePage& cp = reporting.code_page;
-  UndoRun undo(parts, report,
-               [&](const std::string& line) { out << cp.ToUtf8(line) << "\n"; });
+  UndoRun undo(parts, report, [&](const std::string& line) {
+    out << cp.ToTerminal(cp.ToUtf8(line)) << "\n";
+  });
   std::string pack;
   std::int64_t bytes = 0;
   int status = 0;
@@ -111,19 +113,20 @@ int RunUndo(const UndoArguments& arguments, UndoParts parts,
       continue;
     }
     if (!journal) {
-      errors << "rolvex-undo: not a journal of this program: " << folder
-             << "\\" << kJournalFileName << "\n";
+      errors << "rolvex-undo: not a journal of this program: " << folder << "\\"
+             << kJournalFileName << "\n";
       status = kUndoBadInput;
       continue;
     }
     bytes += JournalBytes(parts.files, folder);
     if (journal->undone) {
-      out << cp.ToUtf8("already undone: " + folder) << "\n";
+      out << cp.ToTerminal(cp.ToUtf8("already undone: " + folder)) << "\n";
       continue;
     }
     if (pack.empty()) pack = journal->pack_folder;
-    out << cp.ToUtf8((arguments.preview ? "would undo " : "undoing ") +
-                     folder + (journal->ended ? "" : " (a run cut off)"))
+    out << cp.ToTerminal(
+               cp.ToUtf8((arguments.preview ? "would undo " : "undoing ") +
+                         folder + (journal->ended ? "" : " (a run cut off)")))
         << "\n";
     undo.Undo(folder, *journal);
     if (!arguments.preview) {
@@ -152,8 +155,8 @@ int RunUndo(const UndoArguments& arguments, UndoParts parts,
     end.facts = reporting.facts;
     end.backup_folder = arguments.folder;
     end.backup_bytes = bytes;
-    const std::string problem = reporting.write(
-        reporting.report_path, RunReportJson(report, end, cp));
+    const std::string problem =
+        reporting.write(reporting.report_path, RunReportJson(report, end, cp));
     if (!problem.empty()) {
       errors << "rolvex-undo: report not written: " << problem << "\n";
     }

@@ -23,9 +23,10 @@ class Win32RestartScheduler : public RestartScheduler {
 
   bool ReplaceAtRestart(const std::string& source,
                         const std::string& target) override;
-  // Takes the pair out of PendingFileRenameOperations (HKLM\SYSTEM\
-  // CurrentControlSet\Control\Session Manager), where MoveFileEx put it as
-  // "\??\source" and "!\??\target"; names compare without regard to case.
+  // Takes the pair out of the value PendingFileRenameOperations of the key
+  // "HKLM\SYSTEM\CurrentControlSet\Control\Session Manager", where
+  // MoveFileEx put it as "\??\source" and "!\??\target"; names compare
+  // without regard to case.
   bool CancelReplaceAtRestart(const std::string& source,
                               const std::string& target) override;
 
