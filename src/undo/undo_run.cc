@@ -22,6 +22,19 @@ RunError AsFailure(const std::exception& e) {
   return RunError(kErrPathFileAccess, e.what(), "Undo");
 }
 
+// The SHA-256 of a file's content; "" when it cannot be read.
+std::string DigestOf(FileSystem& files, const std::string& path) {
+  try {
+    Sha256 sha;
+    files.ReadContent(path, [&](const char* data, std::size_t size) {
+      sha.Update(data, size);
+    });
+    return sha.HexDigest();
+  } catch (const std::exception&) {
+    return "";
+  }
+}
+
 std::string ParentOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? "" : path.substr(0, slash);
@@ -60,15 +73,7 @@ bool UndoRun::Matches(const std::optional<FileState>& left,
     return false;
   }
   if (left->digest.empty()) return true;
-  try {
-    Sha256 sha;
-    parts_.files.ReadContent(path, [&](const char* data, std::size_t size) {
-      sha.Update(data, size);
-    });
-    return sha.HexDigest() == left->digest;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return DigestOf(parts_.files, path) == left->digest;
 }
 
 bool UndoRun::Restorable(const PathRecord& record) {
@@ -206,6 +211,21 @@ void UndoRun::UndoPath(const PathRecord& record, bool restorable) {
 void UndoRun::Restore(const PathRecord& record) {
   const std::string saved =
       folder_ + "\\" + kJournalSavedFolder + "\\" + record.saved;
+  // A file the run did not change after all, as one whose replacement
+  // failed because it was in use, needs nothing: copying over it while it
+  // is still in use would fail the same way.
+  const Found now = Look(record.path);
+  if (now.exists && !now.folder && record.was.size &&
+      now.size == *record.was.size && now.time == record.was.time) {
+    try {
+      const std::string digest = DigestOf(parts_.files, record.path);
+      if (parts_.files.GetAttr(record.path) == record.attributes &&
+          !digest.empty() && digest == DigestOf(parts_.files, saved)) {
+        return;
+      }
+    } catch (const RunError&) {
+    }
+  }
   Begin(saved, record.path, ReportAction::kRestored);
   try {
     // A read-only or hidden file is not copied over; its bits come back
