@@ -139,3 +139,18 @@ drv_preview() {
   [[ $E2E_PREVIEW_STATUS == 194 ]] && E2E_PREVIEW_STATUS=3010
   return 0
 }
+
+# --------------------------------------------------------------------- undo
+ROLVEX_UNDO_BIN=${ROLVEX_UNDO_BIN:-$(dirname "$ROLVEX_BIN")/rolvex-undo}
+drv_undo() {
+  E2E_UNDO_STATUS=0
+  (cd "$(dirname "$E2E_PROGRAM")" &&
+    exec env ROLVEX_PREFIX="$PREFIX" ROLVEX_REPORT="${E2E_UNDO_REPORT:-}" \
+      ROLVEX_REGSVR32_LOG="$REGSVR32_LOG" \
+      PATH="${E2E_RUN_PATH:-$E2E_REPO/tools/regsvr32:$PATH}" \
+      "$(command -v timeout)" -k 5 120 "$ROLVEX_UNDO_BIN" "$@") \
+    </dev/null >"$E2E_TMP/undo.txt" 2>"$E2E_TMP/undo-err.txt" ||
+    E2E_UNDO_STATUS=$?
+  [[ $E2E_UNDO_STATUS == 82 ]] && E2E_UNDO_STATUS=1618
+  return 0
+}

@@ -269,13 +269,16 @@ drv_end_session() {
   E2E_SESSION_ANSWER=$PROBE_RESULT
 }
 
-# holdopen.exe holds the file; the ready file says when it does.
+# holdopen.exe holds the file; the ready file says when it does. With
+# E2E_LOCK_READABLE set, others may still read it.
 E2E_LOCK_HOLDER=holdopen.exe
 
 drv_lock_file() {
   local ready=$E2E_TMP/lock-ready.$$.$RANDOM
+  local share=()
+  [[ -n "${E2E_LOCK_READABLE:-}" ]] && share=(read)
   (cd / && exec wine "$ROLVEX_WINE_TOOLS/holdopen.exe" "$(e2e_wine_path "$1")" \
-    "$(e2e_wine_path "$ready")") </dev/null >/dev/null 2>&1 &
+    "$(e2e_wine_path "$ready")" "${share[@]}") </dev/null >/dev/null 2>&1 &
   E2E_LOCK_PIDS+=($!)
   local i
   for ((i = 0; i < 300; i++)); do
@@ -352,4 +355,38 @@ drv_preview() {
     E2E_PREVIEW_STATUS=$?
   [[ $E2E_PREVIEW_STATUS == 194 ]] && E2E_PREVIEW_STATUS=3010
   return 0
+}
+
+# --------------------------------------------------------------------- undo
+ROLVEX_UNDO_EXE=${ROLVEX_UNDO_EXE:-$(dirname "$ROLVEX_EXE")/RolvexUndo.exe}
+drv_undo() {
+  E2E_UNDO_STATUS=0
+  local regsvr32_log report="" folder=$1
+  shift
+  regsvr32_log=$(e2e_wine_path "$REGSVR32_LOG")
+  [[ -n "${E2E_UNDO_REPORT:-}" ]] && report=$(e2e_wine_path "$E2E_UNDO_REPORT")
+  (cd "$E2E_WINE_CWD" &&
+    exec env ROLVEX_REGSVR32_LOG="$regsvr32_log" ROLVEX_REPORT="$report" \
+      timeout -s KILL 120 wine "$ROLVEX_UNDO_EXE" "$(e2e_wine_path "$folder")" "$@") \
+    </dev/null >"$E2E_TMP/undo.txt" 2>"$E2E_TMP/undo-err.txt" ||
+    E2E_UNDO_STATUS=$?
+  [[ $E2E_UNDO_STATUS == 82 ]] && E2E_UNDO_STATUS=1618
+  return 0
+}
+
+# Replacements waiting for the restart are the registry's (MoveFileEx):
+# they are part of what a run changes and an undo takes back.
+E2E_WINE_SESSION_MANAGER='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager'
+drv_pc_registry() {
+  wine reg query "$E2E_WINE_SESSION_MANAGER" /v PendingFileRenameOperations \
+    2>/dev/null | tr -d '\r' | grep -a PendingFileRenameOperations || true
+}
+drv_pc_registry_keep() {
+  wine reg export "$E2E_WINE_SESSION_MANAGER" "$(e2e_wine_path "$1")" /y \
+    >/dev/null 2>&1
+}
+drv_pc_registry_put() {
+  wine reg delete "$E2E_WINE_SESSION_MANAGER" /v PendingFileRenameOperations \
+    /f >/dev/null 2>&1
+  wine reg import "$(e2e_wine_path "$1")" >/dev/null 2>&1
 }

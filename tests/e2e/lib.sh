@@ -58,6 +58,12 @@
 #   drv_pack COMMAND HOSTFOLDER [ARGS...]
 #       Runs the pack tool (rolvex-pack, RolvexPack.exe) on a host folder:
 #       its standard output goes to $E2E_TMP/pack.txt; sets E2E_PACK_STATUS.
+#   drv_undo HOSTFOLDER [--preview]
+#       Runs the undo program (rolvex-undo, RolvexUndo.exe) on the backup
+#       folder HOSTFOLDER (or one run's folder in it), as drv_run runs the
+#       program: its standard output goes to $E2E_TMP/undo.txt; sets
+#       E2E_UNDO_STATUS. With E2E_UNDO_REPORT set to a host file, the undo
+#       writes its report there; otherwise it writes none.
 # Optional, with a default here:
 #   drv_program_path HOSTPATH
 #       Prints the path by which the program names that host file (Wine:
@@ -67,6 +73,10 @@
 #       appends "NAME" followed by its argument words (each after one blank)
 #       to $REGSVR32_LOG. Default: an executable sh script (Linux starts a
 #       component "X.exe" through the drive model).
+#   drv_pc_registry / drv_pc_registry_keep FILE / drv_pc_registry_put FILE
+#       What a run may change of the PC outside drv_preview_root (Wine: the
+#       registry value PendingFileRenameOperations): printed as text, kept
+#       in the host file FILE, put back from it. Default: nothing.
 #
 # Paths in scenarios are host paths below $DRIVE_C; the log file is
 # $DRIVE_C/QueltServicePack.log. Attributes are read as Windows attribute
@@ -131,6 +141,12 @@ drv_preview() {
   [[ -n "${E2E_PREVIEW_JSON:-}" ]] && e2e_check_report "$E2E_PREVIEW_JSON"
   return 0
 }
+
+if ! declare -F drv_pc_registry >/dev/null; then
+  drv_pc_registry() { :; }
+  drv_pc_registry_keep() { :; }
+  drv_pc_registry_put() { :; }
+fi
 
 if ! declare -F drv_make_component >/dev/null; then
   drv_make_component() {
@@ -651,5 +667,155 @@ if [[ -n "${E2E_PREVIEW:-}" ]]; then
         fail "the preview's log differs from the run's:
 $(head -20 "$E2E_TMP/preview-diff.txt")"
     fi
+  }
+fi
+
+# ------------------------------------------------------------------- undo
+
+# The PC as an undo must leave it is everything below drv_preview_root (and
+# drv_pc_registry) but the log, which the run appends to and no undo takes
+# back, the RegSvr32 stand-in's record and the Linux programs' run lock,
+# which stays. Folder times and change times are no part of it: adding or
+# removing an entry changes the folder's time, and no program can set a
+# change time.
+e2e_pc_skipped() {
+  printf '%s\n' "$DRIVE_C/QueltServicePack.log" "$REGSVR32_LOG" \
+    "$PREFIX/rolvex-run.lock"
+}
+
+# e2e_pc_list: each entry below drv_preview_root but the skipped ones, as
+# "PATH TYPE MODE SIZE MTIME CTIME LINK" (tab-separated), sorted.
+e2e_pc_list() {
+  local root path prune=()
+  root=$(drv_preview_root)
+  while IFS= read -r path; do
+    [[ "$path" == "$root"/* ]] && prune+=(-path "./${path#"$root"/}" -prune -o)
+  done < <(e2e_pc_skipped)
+  (cd "$root" && find . "${prune[@]}" -printf '%P\t%y\t%m\t%s\t%T@\t%C@\t%l\n') |
+    LC_ALL=C sort
+}
+
+# e2e_pc_state FILE: the PC's state, for comparing, into FILE. A Wine
+# drive C: is large, so checksums are kept by path, size and times: a file
+# whose change time is still the same has the same content. Under Wine the
+# PC is what Windows sees of it: of the mode only whether the owner may
+# write (read-only), and times to 100 ns.
+e2e_pc_state() {
+  local root list=$E2E_TMP/pc-list sums=$E2E_TMP/pc-sums.${PREFIX##*/} windows=""
+  root=$(drv_preview_root)
+  [[ "$(drv_platform)" == wine ]] && windows=1
+  e2e_pc_list >"$list"
+  touch "$sums"
+  awk -F'\t' 'FILENAME == ARGV[1] { known[$1 FS $2 FS $3 FS $4]; next }
+    $2 == "f" && !(($1 FS $4 FS $5 FS $6) in known) { print $1 }' \
+    "$sums" "$list" >"$E2E_TMP/pc-unsummed"
+  (cd "$root" && xargs -r -d '\n' md5sum -- <"$E2E_TMP/pc-unsummed") |
+    awk -F'\t' 'NR == FNR { times[$1] = $4 FS $5 FS $6; next }
+      { path = substr($0, 35); print path FS times[path] FS substr($0, 1, 32) }' \
+      "$list" - >>"$sums"
+  {
+    awk -F'\t' -v windows="$windows" '
+      function mode(m) {
+        if (!windows) return m
+        return substr(m, length(m) - 2, 1) % 4 >= 2 ? "writable" : "read-only"
+      }
+      function time(t) { return windows ? substr(t, 1, index(t, ".") + 7) : t }
+      FILENAME == ARGV[1] { sum[$1 FS $2 FS $3 FS $4] = $5; next }
+      $2 == "d" { print $1 " folder " mode($3); next }
+      $2 == "f" {
+        print $1 " file " mode($3) " " $4 " " time($5) " " sum[$1 FS $4 FS $5 FS $6]
+        next
+      }
+      { print $1 " " $2 " -> " $7 }' "$sums" "$list"
+    (cd "$root" && getfattr -R -P -h -d -m - . 2>/dev/null) |
+      awk -v root="$root" 'NR == FNR { skipped[substr($0, length(root) + 2)]; next }
+        /^# file: / { file = substr($0, 9); next }
+        NF && !(file in skipped) { print file " xattr " $0 }' \
+        <(e2e_pc_skipped) -
+    drv_pc_registry
+  } >"$1"
+}
+
+# e2e_undo_begin: the next run keeps its backup journal in a folder of its
+# own, E2E_BACKUP; the PC as it is now is what its undo must bring back.
+E2E_UNDO_COUNT=0
+e2e_undo_begin() {
+  E2E_UNDO_COUNT=$((E2E_UNDO_COUNT + 1))
+  E2E_BACKUP=$E2E_TMP/backup$E2E_UNDO_COUNT
+  rm -rf "$E2E_BACKUP"
+  ROLVEX_BACKUP=$(drv_program_path "$E2E_BACKUP")
+  export ROLVEX_BACKUP
+  e2e_pc_state "$E2E_TMP/pc-before"
+  touch "$E2E_TMP/pc-mark"
+}
+
+# e2e_undo_check WHAT [keep]: undoes the run since e2e_undo_begin, which
+# must end with status 0 and leave the PC exactly as it was before the run.
+# With "keep", the PC as the run left it is put back afterwards, so that the
+# scenario goes on as if no undo had been. A run that journaled nothing must
+# have changed nothing.
+e2e_undo_check() {
+  local what=$1 keep=${2:-} root kept=$E2E_TMP/pc-kept path
+  root=$(drv_preview_root)
+  unset ROLVEX_BACKUP
+  if [[ -n "$keep" ]]; then
+    # What the run changed: every entry changed since the mark.
+    rm -rf "$kept"
+    mkdir -p "$kept"
+    (cd "$root" && find . -cnewer "$E2E_TMP/pc-mark" -printf '%P\n') |
+      sed '/^$/d' >"$E2E_TMP/pc-changed"
+    rsync -aX --files-from="$E2E_TMP/pc-changed" "$root/" "$kept/"
+    (cd "$root" && find . -printf '%P\n') | LC_ALL=C sort >"$E2E_TMP/pc-run-paths"
+    # The stand-in's record may lie outside the root (Wine).
+    rm -f "$E2E_TMP/pc-kept-regsvr32.log"
+    [[ -e "$REGSVR32_LOG" ]] && cp -a "$REGSVR32_LOG" "$E2E_TMP/pc-kept-regsvr32.log"
+    drv_pc_registry >"$E2E_TMP/pc-run-registry"
+    drv_pc_registry_keep "$E2E_TMP/pc-run-registry-kept"
+  fi
+  if [[ -d "$E2E_BACKUP" ]]; then
+    rm -f "$E2E_TMP/undo-report.json"
+    # On a PC in order: a failing RegSvr32 or a PATH without it was the
+    # run's trial, not the undo's.
+    ROLVEX_REGSVR32_EXIT="" E2E_RUN_PATH="" \
+      E2E_UNDO_REPORT=$E2E_TMP/undo-report.json drv_undo "$E2E_BACKUP"
+    cp "$E2E_TMP/undo.txt" "$E2E_TMP/undo$E2E_UNDO_COUNT.txt"
+    [[ $E2E_UNDO_STATUS == 0 ]] ||
+      fail "$what: the undo ended with status $E2E_UNDO_STATUS:
+$(tr -d '\r' <"$E2E_TMP/undo.txt" | grep -v '^restored\|^removed' | head -20)"
+    e2e_check_report "$E2E_TMP/undo-report.json"
+  fi
+  e2e_pc_state "$E2E_TMP/pc-after"
+  cmp -s "$E2E_TMP/pc-before" "$E2E_TMP/pc-after" ||
+    fail "$what: the undo did not put the PC back (< before the run, > after the undo):
+$(diff "$E2E_TMP/pc-before" "$E2E_TMP/pc-after" | head -30)"
+  [[ -n "$keep" ]] || return 0
+  rsync -aX -I "$kept/" "$root/"
+  rm -f "$REGSVR32_LOG"
+  [[ -e "$E2E_TMP/pc-kept-regsvr32.log" ]] && cp -a "$E2E_TMP/pc-kept-regsvr32.log" "$REGSVR32_LOG"
+  while IFS= read -r path; do
+    rm -rf "${root:?}/$path"
+  done < <((cd "$root" && find . -printf '%P\n') | LC_ALL=C sort |
+    LC_ALL=C comm -13 "$E2E_TMP/pc-run-paths" -)
+  [[ "$(drv_pc_registry)" == "$(cat "$E2E_TMP/pc-run-registry")" ]] ||
+    drv_pc_registry_put "$E2E_TMP/pc-run-registry-kept"
+}
+
+# With E2E_UNDO set, every run of a scenario keeps a backup journal and is
+# undone right after it (e2e_undo_check), and then the PC as the run left
+# it is put back for the scenario's own checks. (For scenarios whose runs do
+# not overlap: a run started beside drv_start's is undone with the PC
+# changing under it.)
+#
+# A backup keeps what a run replaces, so it must be able to read it: files
+# in use are held as a running program's image is, readable by others
+# (E2E_LOCK_READABLE; a Linux lock always is). A file nobody may read is
+# not replaced when a backup is kept.
+if [[ -n "${E2E_UNDO:-}" ]]; then
+  export E2E_LOCK_READABLE=1
+  eval "e2e_unjournaled_run() $(declare -f drv_run | tail -n +2)"
+  drv_run() {
+    e2e_undo_begin
+    e2e_unjournaled_run "$@"
+    e2e_undo_check "run $E2E_UNDO_COUNT (arguments: ${*:-none}, status $E2E_STATUS)" keep
   }
 fi
