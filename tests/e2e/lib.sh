@@ -595,19 +595,24 @@ shown_log_lines_from() {
     "$(drv_platform)" | sed '$d'
 }
 
-# e2e_preview [ARGS...]: runs the preview (ARGS after its folder) and fails the scenario when it changed
-# anything below drv_preview_root.
-e2e_preview() {
-  local root
+# e2e_changes_nothing WHAT COMMAND [ARGS...]: runs the command and fails
+# the scenario when it changed anything below drv_preview_root.
+e2e_changes_nothing() {
+  local what=$1 root
+  shift
   root=$(drv_preview_root)
   e2e_snapshot "$root" >"$E2E_TMP/snapshot-before.txt"
-  drv_preview "$@"
+  "$@"
   e2e_snapshot "$root" >"$E2E_TMP/snapshot-after.txt"
   if ! cmp -s "$E2E_TMP/snapshot-before.txt" "$E2E_TMP/snapshot-after.txt"; then
-    fail "the preview changed the PC:
+    fail "$what changed the PC:
 $(diff "$E2E_TMP/snapshot-before.txt" "$E2E_TMP/snapshot-after.txt" | head -20)"
   fi
 }
+
+# e2e_preview [ARGS...]: runs the preview (ARGS after its folder), which
+# must change nothing.
+e2e_preview() { e2e_changes_nothing "the preview" drv_preview "$@"; }
 
 # assert_preview_exact ARGS...: previews, then runs the program with ARGS;
 # the preview must have changed nothing, must foresee the run's exit status
