@@ -2,9 +2,10 @@
 # Crash trials: the program is killed with SIGKILL at random moments, as a
 # deployment agent's time-out kills it, while it installs a pack of a few
 # large and several hundred small files over older versions. After each
-# kill every target holds its old or its new content; a second run then
-# completes, leaves everything new and no temporary of the installer
-# anywhere below the prefix.
+# kill every target holds its old or its new content, and the undo of the
+# killed run (it keeps a backup journal) puts the PC back exactly as it was
+# before it; a second run then completes, leaves everything new and no
+# temporary of the installer anywhere below the prefix.
 #
 # E2E_DRIVER picks the program (see lib.sh):
 # - linux: the pack also merges ini entries, and every ini file must parse
@@ -190,6 +191,7 @@ killed=0 seen_left=0
 for ((trial = 1; trial <= TRIALS; trial++)); do
   reset_pc
   delay=$((first + (RANDOM * 32768 + RANDOM) % (span - first + 1)))
+  e2e_undo_begin
   run_program &
   pid=$!
   sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
@@ -200,6 +202,7 @@ for ((trial = 1; trial <= TRIALS; trial++)); do
   seen_left=$((seen_left + left))
   check_targets any
   check_inis any
+  e2e_undo_check "trial $trial"
 
   (run_program)
   status=$?
