@@ -77,9 +77,12 @@ bool UndoRun::Restorable(const PathRecord& record) {
       return !Look(record.path).exists || Matches(record.left, record.path);
     case PathRecord::Before::kFile: {
       if (Matches(record.left, record.path)) return true;
+      // Already as it was: putting it back again changes nothing.
       const Found now = Look(record.path);
-      return now.exists && !now.folder && record.was.size &&
-             now.size == *record.was.size && now.time == record.was.time;
+      const Found was =
+          Look(folder_ + "\\" + kJournalSavedFolder + "\\" + record.saved);
+      return now.exists && !now.folder && was.exists && now.size == was.size &&
+             now.time == was.time;
     }
     default:
       return true;

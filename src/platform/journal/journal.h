@@ -76,6 +76,7 @@ class Journal {
   std::set<std::string> ini_files_;
   int saved_ = 0;
   std::int64_t bytes_ = 0;
+  std::string left_;  // "left" lines not written yet
   bool closed_ = false;
 };
 
