@@ -4,8 +4,6 @@
 // takes the machine's run lock as Rolvex.exe does, and runs with the
 // administrator's rights Rolvex.exe had, since it puts back what that
 // changed.
-#include <shellapi.h>
-
 #include <ctime>
 #include <exception>
 #include <iostream>
@@ -28,6 +26,9 @@
 #include "platform/win32/win32_run_lock.h"
 #include "rolvex_version.h"
 #include "undo/undo_tool.h"
+
+// CommandLineToArgvW, which the lean <windows.h> leaves out.
+#include <shellapi.h>
 
 namespace {
 
