@@ -92,8 +92,28 @@ void Journal::Append(const JournalRecord& record) {
   files_.AppendLine(folder_ + "\\" + kJournalFileName, text);
 }
 
+// A failure of the journal's own writes, told as such: the change it was to
+// guard is not made, and the log says why.
+template <typename Write>
+void Journal::Guarded(Write&& write) {
+  try {
+    write();
+  } catch (const RunError& e) {
+    if (e.source() == kJournalSource) throw;
+    throw RunError(e.number(),
+                   "Backup journal not written in " + backup_folder_ + ": " +
+                       e.description(),
+                   kJournalSource);
+  }
+}
+
 void Journal::BeforeChange(const std::string& path) {
-  if (!touched_.insert(AsciiUpperCase(path)).second) return;
+  if (touched_.count(AsciiUpperCase(path))) return;
+  Guarded([&] { Record(path); });
+  touched_.insert(AsciiUpperCase(path));
+}
+
+void Journal::Record(const std::string& path) {
   int attributes;
   try {
     attributes = files_.GetAttr(path);
@@ -114,14 +134,14 @@ void Journal::BeforeChange(const std::string& path) {
 }
 
 void Journal::Made(const std::string& path) {
+  Guarded([&] { Append({"none", path}); });
   touched_.insert(AsciiUpperCase(path));
-  Append({"none", path});
   AfterChange(path);
 }
 
 void Journal::BeforeMkDir(const std::string& path) {
+  Guarded([&] { Append({"folder", path}); });
   touched_.insert(AsciiUpperCase(path));
-  Append({"folder", path});
 }
 
 void Journal::AfterChange(const std::string& path, const std::string& digest) {
@@ -148,17 +168,17 @@ void Journal::BeforeIniWrite(const std::string& file,
                              const std::string& value) {
   BeforeChange(file);
   ini_files_.insert(file);
-  Append({"entry", file, section, key, value});
+  Guarded([&] { Append({"entry", file, section, key, value}); });
 }
 
 void Journal::BeforeCommand(const std::string& command_line) {
-  Append({"run", command_line});
+  Guarded([&] { Append({"run", command_line}); });
 }
 
 void Journal::BeforeRestart(const std::string& staged,
                             const std::string& target) {
   BeforeChange(target);
-  Append({"restart", staged, target});
+  Guarded([&] { Append({"restart", staged, target}); });
 }
 
 void Journal::Close(int exit_status) {

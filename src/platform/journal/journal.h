@@ -64,6 +64,10 @@ class Journal {
   void SetPack(const std::string& pack_folder) { pack_ = pack_folder; }
 
  private:
+  static constexpr char kJournalSource[] = "ROLVEX_BACKUP";
+  template <typename Write>
+  void Guarded(Write&& write);
+  void Record(const std::string& path);
   void Open();
   void Append(const JournalRecord& record);
 
