@@ -10,7 +10,7 @@
 # median of its runs and the peak RSS of the biggest run. The up-to-date
 # run and rsync run in turns. The Ini rows and
 # the Wine table take RUNS too unless told otherwise (they are the slow ones). LIST picks cases
-# out of: small growth big sealed ini rss (default: all of them). The Wine table
+# out of: small growth big sealed backup ini rss (default: all of them). The Wine table
 # (Standard pass and Ini merge of Rolvex.exe) needs the mingw build and
 # wine; it is made under xvfb-run when there is no display. With
 # --wine-against REV, the Wine rows also run Rolvex.exe as built from the
@@ -40,7 +40,7 @@ build=1
 against=""
 baseline=${BENCH_BASELINE:-}
 index_off=${BENCH_INDEX_OFF:-0}
-cases="small growth big sealed ini rss"
+cases="small growth big sealed backup ini rss"
 while (($#)); do
   case "$1" in
     -n) runs=$2; shift 2 ;;
@@ -276,6 +276,28 @@ if has_case sealed; then
   done
   sealed_row "3 files of 300 MB, empty PC"
   rm -rf "$W/sealed_big" "$SEAL_COPY"
+fi
+
+# A backup journal against none, in turns: 10,000 files of the pack over
+# older versions of each on the PC, every one kept before it is replaced.
+if has_case backup; then
+  new_prefix backup
+  make_tree "$SP/Standard/Bench" 100 100 1024 8192
+  cp -a "$SP/Standard/Bench" "$W/older"
+  find "$W/older" -type f -exec touch -d "2020-01-01 12:00" {} +
+  older_prepare() {
+    rm -rf "$C/Bench" "$C/QueltServicePack.log" "$W/journals"
+    cp -a "$W/older" "$C/Bench"
+    sync -f "$C"
+  }
+  backup_run() { rolvex_as ./rolvex ROLVEX_BACKUP="$W/journals"; }
+  measure_turns older_prepare rolvex_run older_prepare backup_run
+  plain=${TURN_MEDIANS[0]} kept=${TURN_MEDIANS[1]}
+  r=$(ratio "$kept" "$plain")
+  row "10,000 small files over older versions, with backup" "$(fmt_s "$kept")" \
+    "no backup $(fmt_s "$plain")" "$(printf '%.2fx' "$r")" "<= 1.5x" \
+    "$(verdict "$r" 1.5)" "$(fmt_mb "${TURN_RSS_KB[1]}")"
+  rm -rf "$W/backup" "$W/older" "$W/journals"
 fi
 
 # Ini merge: the pack's Ini\Big.ini (every key, new values) into an existing

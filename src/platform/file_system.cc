@@ -23,9 +23,10 @@ std::int64_t FileSystem::FileLen(const std::string& path) {
   return length;
 }
 
-void FileSystem::KeepCopy(const std::string& path,
-                          const std::string& copy_path) {
+std::int64_t FileSystem::KeepCopy(const std::string& path,
+                                  const std::string& copy_path) {
   FileCopy(path, copy_path);
+  return FileLen(copy_path);
 }
 
 }  // namespace rolvex

@@ -129,9 +129,11 @@ class FileSystem {
   // `path`'s last-modified time, for as long as `copy_path` exists,
   // whatever is done to `path` afterwards by this program: its copies,
   // deletions and ini writes. The two may share their storage (a hard
-  // link) where no writer of this program changes a file in place. Throws
-  // as FileCopy does. The default is FileCopy.
-  virtual void KeepCopy(const std::string& path, const std::string& copy_path);
+  // link) where no writer of this program changes a file in place. Returns
+  // the file's length in bytes. Throws as FileCopy does. The default is
+  // FileCopy.
+  virtual std::int64_t KeepCopy(const std::string& path,
+                                const std::string& copy_path);
 
   // The last-modified time of a file, as the file-system object's
   // GetFile(path).DateLastModified gives it; throws 53 for a missing path and

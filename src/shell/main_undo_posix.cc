@@ -12,6 +12,7 @@
 #include "platform/dry_run/dry_run_profile_store.h"
 #include "platform/dry_run/recording_parts.h"
 #include "platform/exit_status.h"
+#include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_code_page.h"
 #include "platform/posix/posix_drive_model.h"
 #include "platform/posix/posix_environment.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     PosixProcessRunner processes(drives);
     PosixRestartScheduler restarts(drives);
     PosixEnvironment environment;
+    PosixClock clock;
     const CodePage& code_page = CodePageOfEnvironment("rolvex-undo");
     const UndoReporting reporting{
         .report_path = environment.Get("ROLVEX_REPORT"),
@@ -63,11 +65,13 @@ int main(int argc, char** argv) {
       DryRunProfileStore dry_profiles(profiles, dry_files);
       RecordingProcessRunner dry_processes(processes, dry_files);
       RecordingRestartScheduler dry_restarts;
-      return RunUndo(*arguments,
-                     {dry_files, dry_profiles, dry_processes, dry_restarts},
-                     reporting, std::cout, std::cerr);
+      NoPauseClock dry_clock(clock);
+      return RunUndo(
+          *arguments,
+          {dry_files, dry_profiles, dry_processes, dry_restarts, dry_clock},
+          reporting, std::cout, std::cerr);
     }
-    return RunUndo(*arguments, {files, profiles, processes, restarts},
+    return RunUndo(*arguments, {files, profiles, processes, restarts, clock},
                    reporting, std::cout, std::cerr);
   } catch (const std::exception& failure) {
     std::cerr << "rolvex-undo: " << failure.what() << '\n';

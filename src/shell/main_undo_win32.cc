@@ -16,6 +16,7 @@
 #include "platform/exit_status.h"
 #include "platform/whole_file.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_probe.h"
@@ -67,6 +68,7 @@ int main() {
     Win32ProcessRunner processes;
     Win32RestartScheduler restarts;
     Win32Environment environment;
+    Win32Clock clock;
     const Win32CodePage code_page;
     const UndoReporting reporting{
         .report_path = environment.Get("ROLVEX_REPORT"),
@@ -82,11 +84,13 @@ int main() {
       DryRunProfileStore dry_profiles(profiles, dry_files);
       RecordingProcessRunner dry_processes(processes, dry_files);
       RecordingRestartScheduler dry_restarts;
-      return RunUndo(*arguments,
-                     {dry_files, dry_profiles, dry_processes, dry_restarts},
-                     reporting, std::cout, std::cerr);
+      NoPauseClock dry_clock(clock);
+      return RunUndo(
+          *arguments,
+          {dry_files, dry_profiles, dry_processes, dry_restarts, dry_clock},
+          reporting, std::cout, std::cerr);
     }
-    return RunUndo(*arguments, {files, profiles, processes, restarts},
+    return RunUndo(*arguments, {files, profiles, processes, restarts, clock},
                    reporting, std::cout, std::cerr);
   } catch (const std::exception& failure) {
     std::cerr << "RolvexUndo: " << failure.what() << '\n';

@@ -42,13 +42,11 @@ std::optional<UndoJournal> ReadUndoJournal(const std::string& text) {
   for (std::size_t i = 1; i < records.size(); ++i) {
     const JournalRecord& r = records[i];
     const std::string& kind = r[0];
-    if (kind == "file" && r.size() >= 6) {
+    if (kind == "file" && r.size() >= 4) {
       if (PathRecord* p = first_touch(r[1])) {
         p->before = PathRecord::Before::kFile;
         p->saved = r[2];
         p->attributes = static_cast<int>(Number(r[3]).value_or(0));
-        p->was.time = Number(r[4]).value_or(0);
-        p->was.size = Number(r[5]);
       }
     } else if (kind == "none" && r.size() >= 2) {
       if (PathRecord* p = first_touch(r[1]))

@@ -32,7 +32,6 @@ struct PathRecord {
   Before before = Before::kNone;
   std::string saved;  // kFile: the saved copy's name in the journal folder
   int attributes = 0;
-  FileState was;                  // kFile: size and time before the run
   std::optional<FileState> left;  // what the run left, when recorded
   std::vector<IniWrite> ini_writes;
 };

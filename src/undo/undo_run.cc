@@ -82,9 +82,12 @@ bool UndoRun::Restorable(const PathRecord& record) {
       return !Look(record.path).exists || Matches(record.left, record.path);
     case PathRecord::Before::kFile: {
       if (Matches(record.left, record.path)) return true;
+      // Already as it was: putting it back again changes nothing.
       const Found now = Look(record.path);
-      return now.exists && !now.folder && record.was.size &&
-             now.size == *record.was.size && now.time == record.was.time;
+      const Found was =
+          Look(folder_ + "\\" + kJournalSavedFolder + "\\" + record.saved);
+      return now.exists && !now.folder && was.exists && now.size == was.size &&
+             now.time == was.time;
     }
     default:
       return true;
@@ -155,6 +158,17 @@ void UndoRun::Undo(const std::string& journal_folder,
   parts_.files.Flush();
 }
 
+bool UndoRun::LooksEmpty(const std::string& folder) {
+  try {
+    for (std::string name = parts_.files.Dir(folder + "\\*", 31); !name.empty();
+         name = parts_.files.DirNext()) {
+      if (name != "." && name != "..") return false;
+    }
+  } catch (const RunError&) {
+  }
+  return true;
+}
+
 void UndoRun::UndoPath(const PathRecord& record, bool restorable) {
   const Found now = Look(record.path);
   switch (record.before) {
@@ -184,17 +198,21 @@ void UndoRun::UndoPath(const PathRecord& record, bool restorable) {
     case PathRecord::Before::kFolderMade:
       if (!now.exists || !now.folder) return;
       Begin("", record.path, ReportAction::kFolderRemoved);
-      try {
-        parts_.files.RmDir(record.path);
-        Done("removed folder");
-      } catch (const RunError& e) {
-        if (e.number() == kErrPathFileAccess) {
-          LeftAlone("holds what the run did not make");
-        } else {
-          Failed(e);
+      // A file deleted while a process still has it open goes only when
+      // that process lets go of it (a component just asked to unregister):
+      // an empty listing means a while is all the folder needs.
+      for (int wait = 0;; ++wait) {
+        try {
+          parts_.files.RmDir(record.path);
+          return Done("removed folder");
+        } catch (const RunError& e) {
+          if (e.number() != kErrPathFileAccess) return Failed(e);
+          if (wait >= 30 || !LooksEmpty(record.path)) {
+            return LeftAlone("holds what the run did not make");
+          }
         }
+        parts_.clock.Sleep(100);
       }
-      return;
     case PathRecord::Before::kFolderAttributes:
       if (!now.exists || !now.folder) return;
       Begin("", record.path, ReportAction::kRestored);

@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/process_runner.h"
 #include "platform/profile_store.h"
@@ -33,6 +34,7 @@ struct UndoParts {
   ProfileStore& profiles;
   ProcessRunner& processes;
   RestartScheduler& restarts;
+  Clock& clock;
 };
 
 class UndoRun {
@@ -58,6 +60,7 @@ class UndoRun {
   bool Matches(const std::optional<FileState>& left, const std::string& path);
   bool Restorable(const PathRecord& record);
   void UndoPath(const PathRecord& record, bool restorable);
+  bool LooksEmpty(const std::string& folder);
   void Restore(const PathRecord& record);
   void RestoreEntries(const PathRecord& record);
   void UndoCommand(const UndoJournal& journal, const std::string& line);

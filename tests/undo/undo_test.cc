@@ -102,7 +102,7 @@ class UndoTest : public ::testing::Test {
     files.ReadContent(folder + "\\journal.txt",
                       [&](const char* d, std::size_t n) { text.append(d, n); });
     RunReport report;
-    UndoRun undo({files, profiles, processes, restarts}, report,
+    UndoRun undo({files, profiles, processes, restarts, clock}, report,
                  [](const std::string&) {});
     undo.Undo(folder, *ReadUndoJournal(text));
     return !report.failed();
@@ -114,6 +114,7 @@ class UndoTest : public ::testing::Test {
   PosixProfileStore profiles{drives};
   FakeProcessRunner processes;
   PosixRestartScheduler restarts{drives};
+  FakeClock clock;
   std::string folder;
 };
 

@@ -15,8 +15,8 @@ std::string CompactUtc(std::int64_t seconds) {
   const CivilTime utc = CivilFromFileTime(seconds, 0);
   char text[40];
   std::snprintf(text, sizeof text, "%04lld%02d%02dT%02d%02d%02dZ",
-                static_cast<long long>(utc.year),
-                utc.month, utc.day, utc.hour, utc.minute, utc.second);
+                static_cast<long long>(utc.year), utc.month, utc.day, utc.hour,
+                utc.minute, utc.second);
   return text;
 }
 
@@ -83,12 +83,37 @@ void Journal::Open() {
 void Journal::Append(const JournalRecord& record) {
   Open();
   const std::string line = FormatJournalRecord(record);
-  files_.AppendLine(folder_ + "\\" + kJournalFileName, line);
   bytes_ += static_cast<std::int64_t>(line.size()) + 2;
+  // What was left goes out with the next record that announces a change:
+  // a kill can lose only the last of them, and the undo then takes what it
+  // finds for what that change left.
+  const std::string text = left_.empty() ? line : left_ + "\r\n" + line;
+  left_.clear();
+  files_.AppendLine(folder_ + "\\" + kJournalFileName, text);
+}
+
+// A failure of the journal's own writes, told as such: the change it was to
+// guard is not made, and the log says why.
+template <typename Write>
+void Journal::Guarded(Write&& write) {
+  try {
+    write();
+  } catch (const RunError& e) {
+    if (e.source() == kJournalSource) throw;
+    throw RunError(e.number(),
+                   "Backup journal not written in " + backup_folder_ + ": " +
+                       e.description(),
+                   kJournalSource);
+  }
 }
 
 void Journal::BeforeChange(const std::string& path) {
-  if (!touched_.insert(AsciiUpperCase(path)).second) return;
+  if (touched_.count(AsciiUpperCase(path))) return;
+  Guarded([&] { Record(path); });
+  touched_.insert(AsciiUpperCase(path));
+}
+
+void Journal::Record(const std::string& path) {
   int attributes;
   try {
     attributes = files_.GetAttr(path);
@@ -101,25 +126,22 @@ void Journal::BeforeChange(const std::string& path) {
     Append({"folder-attr", path, std::to_string(attributes)});
     return;
   }
-  const FileTime modified = files_.DateLastModified(path);
-  const std::int64_t size = files_.FileLen(path);
   Open();
   const std::string n = std::to_string(++saved_);
-  files_.KeepCopy(path, folder_ + "\\" + kJournalSavedFolder + "\\" + n);
-  bytes_ += size;
-  Append({"file", path, n, std::to_string(attributes),
-          std::to_string(modified), std::to_string(size)});
+  const std::string copy = folder_ + "\\" + kJournalSavedFolder + "\\" + n;
+  bytes_ += files_.KeepCopy(path, copy);
+  Append({"file", path, n, std::to_string(attributes)});
 }
 
 void Journal::Made(const std::string& path) {
+  Guarded([&] { Append({"none", path}); });
   touched_.insert(AsciiUpperCase(path));
-  Append({"none", path});
   AfterChange(path);
 }
 
 void Journal::BeforeMkDir(const std::string& path) {
+  Guarded([&] { Append({"folder", path}); });
   touched_.insert(AsciiUpperCase(path));
-  Append({"folder", path});
 }
 
 void Journal::AfterChange(const std::string& path, const std::string& digest) {
@@ -127,36 +149,36 @@ void Journal::AfterChange(const std::string& path, const std::string& digest) {
   try {
     std::string size = "-", time = "-";
     try {
-      if (!(files_.GetAttr(path) & kAttrDirectory)) {
-        time = std::to_string(files_.DateLastModified(path));
-        size = std::to_string(files_.FileLen(path));
-      }
+      time = std::to_string(files_.DateLastModified(path));
+      size = std::to_string(files_.FileLen(path));
     } catch (const RunError& e) {
       if (!IsMissing(e)) throw;
     }
-    Append({"left", path, size, time, digest.empty() ? "-" : digest});
+    const std::string line = FormatJournalRecord(
+        {"left", path, size, time, digest.empty() ? "-" : digest});
+    bytes_ += static_cast<std::int64_t>(line.size()) + 2;
+    left_ += left_.empty() ? line : "\r\n" + line;
   } catch (const std::exception&) {
     // Without it the undo takes what it finds for what the run left.
   }
 }
 
 void Journal::BeforeIniWrite(const std::string& file,
-                             const std::string& section,
-                             const std::string& key,
+                             const std::string& section, const std::string& key,
                              const std::string& value) {
   BeforeChange(file);
   ini_files_.insert(file);
-  Append({"entry", file, section, key, value});
+  Guarded([&] { Append({"entry", file, section, key, value}); });
 }
 
 void Journal::BeforeCommand(const std::string& command_line) {
-  Append({"run", command_line});
+  Guarded([&] { Append({"run", command_line}); });
 }
 
 void Journal::BeforeRestart(const std::string& staged,
                             const std::string& target) {
   BeforeChange(target);
-  Append({"restart", staged, target});
+  Guarded([&] { Append({"restart", staged, target}); });
 }
 
 void Journal::Close(int exit_status) {

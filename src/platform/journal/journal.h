@@ -64,6 +64,10 @@ class Journal {
   void SetPack(const std::string& pack_folder) { pack_ = pack_folder; }
 
  private:
+  static constexpr char kJournalSource[] = "ROLVEX_BACKUP";
+  template <typename Write>
+  void Guarded(Write&& write);
+  void Record(const std::string& path);
   void Open();
   void Append(const JournalRecord& record);
 
@@ -76,6 +80,7 @@ class Journal {
   std::set<std::string> ini_files_;
   int saved_ = 0;
   std::int64_t bytes_ = 0;
+  std::string left_;  // "left" lines not written yet
   bool closed_ = false;
 };
 

@@ -6,11 +6,20 @@ namespace {
 void AppendEscaped(std::string& line, std::string_view field) {
   for (char c : field) {
     switch (c) {
-      case '\\': line += "\\\\"; break;
-      case '\t': line += "\\t"; break;
-      case '\r': line += "\\r"; break;
-      case '\n': line += "\\n"; break;
-      default: line += c;
+      case '\\':
+        line += "\\\\";
+        break;
+      case '\t':
+        line += "\\t";
+        break;
+      case '\r':
+        line += "\\r";
+        break;
+      case '\n':
+        line += "\\n";
+        break;
+      default:
+        line += c;
     }
   }
 }

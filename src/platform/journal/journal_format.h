@@ -8,8 +8,9 @@
 //
 //   rolvex-journal 1 STARTED PACK   the first line: format, start (seconds
 //                                   since 1970, UTC), the pack's folder
-//   file PATH N ATTR TIME SIZE      PATH was this file before the run first
-//                                   changed it; its bytes are saved\N
+//   file PATH N ATTR                PATH was this file, with the attributes
+//                                   ATTR, before the run first changed it;
+//                                   its bytes and time are saved\N
 //   none PATH                       PATH did not exist: the run made it
 //   folder PATH                     the run makes the folder PATH
 //   folder-attr PATH ATTR           the run changes the attributes of the

@@ -42,11 +42,10 @@ void JournalingFileSystem::FileCopyAdmitted(const std::string& source,
   Journaled(
       journal_, target,
       [&] {
-        inner_.FileCopyAdmitted(source, target,
-                                [&](const std::string& sha256) {
-                                  admit(sha256);
-                                  digest = sha256;
-                                });
+        inner_.FileCopyAdmitted(source, target, [&](const std::string& sha256) {
+          admit(sha256);
+          digest = sha256;
+        });
       },
       &digest);
 }

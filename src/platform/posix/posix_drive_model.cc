@@ -208,8 +208,19 @@ std::string DriveModel::ToHost(const std::string& windows_path,
   for (const std::string& part : parts) host = Join(host, part);
   struct stat st;
   std::size_t first = 0;
-  const bool whole = lstat(host.c_str(), &st) == 0;
-  const int err = errno;
+  bool whole = lstat(host.c_str(), &st) == 0;
+  int err = errno;
+  // Z: without a link of its own is the whole machine: the path as written
+  // is then tried from "/" in one call as well (a host folder given to the
+  // program, such as a backup folder, is named there).
+  if (!whole && err == ENOENT && AsciiLower(read->drive) == 'z' &&
+      DriveFolder('z') == "/") {
+    host.clear();
+    for (const std::string& part : parts) host += "/" + part;
+    if (host.empty()) host = "/";
+    whole = lstat(host.c_str(), &st) == 0;
+    err = errno;
+  }
   // A new file in a folder that exists as written (a copy's target): only
   // its own name is looked for in other cases.
   if (!whole && err == ENOENT && !parts.empty()) {

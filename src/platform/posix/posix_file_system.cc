@@ -236,8 +236,8 @@ std::int64_t PosixFileSystem::FileLen(const std::string& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
-void PosixFileSystem::KeepCopy(const std::string& path,
-                               const std::string& copy_path) {
+std::int64_t PosixFileSystem::KeepCopy(const std::string& path,
+                                       const std::string& copy_path) {
   std::string host = drives_.ToHost(path);
   struct stat st = StatExisting(host);
   if (!S_ISREG(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
@@ -249,12 +249,13 @@ void PosixFileSystem::KeepCopy(const std::string& path,
   if (link(host.c_str(), host_copy.c_str()) == 0) {
     const std::string folder = host_copy.substr(0, host_copy.rfind('/') + 1);
     pending_.Add(folder, st.st_dev);
-    return;
+    return static_cast<std::int64_t>(st.st_size);
   }
   if (errno != EXDEV && errno != EPERM && errno != EMLINK) {
     throw ErrnoError(errno, kErrPathNotFound);
   }
   ReplaceByCopy(host, host_copy, /*replaces=*/false, pending_, tick_);
+  return static_cast<std::int64_t>(st.st_size);
 }
 
 FileTime PosixFileSystem::DateLastModified(const std::string& path) {

@@ -73,7 +73,8 @@ class PosixFileSystem : public FileSystem {
   void RmDir(const std::string& path) override;
   std::int64_t FileLen(const std::string& path) override;
   // A hard link where the two lie on one file system, else a copy.
-  void KeepCopy(const std::string& path, const std::string& copy_path) override;
+  std::int64_t KeepCopy(const std::string& path,
+                        const std::string& copy_path) override;
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
