@@ -233,8 +233,9 @@ void UndoRun::Restore(const PathRecord& record) {
   // failed because it was in use, needs nothing: copying over it while it
   // is still in use would fail the same way.
   const Found now = Look(record.path);
-  if (now.exists && !now.folder && record.was.size &&
-      now.size == *record.was.size && now.time == record.was.time) {
+  const Found was = Look(saved);
+  if (now.exists && !now.folder && was.exists && now.size == was.size &&
+      now.time == was.time) {
     try {
       const std::string digest = DigestOf(parts_.files, record.path);
       if (parts_.files.GetAttr(record.path) == record.attributes &&
