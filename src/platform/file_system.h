@@ -50,6 +50,30 @@ class ItemReader {
   virtual std::string ReadItem() = 0;
 };
 
+// Lines appended to one text file that stays open between them.
+class LineAppender {
+ public:
+  virtual ~LineAppender() = default;
+  // Appends `line` and CR LF in one write, which has reached the system
+  // (survives a kill of this process) when it returns; throws RunError
+  // when it cannot be written.
+  virtual void Append(const std::string& line) = 0;
+};
+
+// A folder that keeps copies of files.
+class KeepFolder {
+ public:
+  virtual ~KeepFolder() = default;
+  // Keeps the bytes of the file `path` as the new file `name` in the
+  // folder, with `path`'s last-modified time, for as long as it exists,
+  // whatever this program does to `path` afterwards: its copies, deletions
+  // and ini writes. The two may share their storage (a hard link) where no
+  // writer of this program changes a file in place. Returns the file's
+  // length in bytes. Throws as FileCopy does.
+  virtual std::int64_t Keep(const std::string& path,
+                            const std::string& name) = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -125,15 +149,10 @@ class FileSystem {
   // The length of a file in bytes; throws 53 when it is missing, 75 for a
   // folder. The default reads the file through.
   virtual std::int64_t FileLen(const std::string& path);
-  // Keeps the bytes of the file `path` as the new file `copy_path`, with
-  // `path`'s last-modified time, for as long as `copy_path` exists,
-  // whatever is done to `path` afterwards by this program: its copies,
-  // deletions and ini writes. The two may share their storage (a hard
-  // link) where no writer of this program changes a file in place. Returns
-  // the file's length in bytes. Throws as FileCopy does. The default is
-  // FileCopy.
-  virtual std::int64_t KeepCopy(const std::string& path,
-                                const std::string& copy_path);
+  // A folder that keeps copies of files (KeepFolder), open while the
+  // object lives. Throws 76 when it is missing. The default keeps each
+  // copy with FileCopy.
+  virtual std::unique_ptr<KeepFolder> OpenKeepFolder(const std::string& folder);
 
   // The last-modified time of a file, as the file-system object's
   // GetFile(path).DateLastModified gives it; throws 53 for a missing path and
@@ -144,6 +163,11 @@ class FileSystem {
   // file is opened and closed within the call. Throws 76 when its folder is
   // missing.
   virtual void AppendLine(const std::string& path, const std::string& line) = 0;
+
+  // An appender to the text file `path` (made when missing), for a file
+  // that many lines go to in a row. Throws as AppendLine does. The default
+  // appends each line with AppendLine.
+  virtual std::unique_ptr<LineAppender> OpenAppender(const std::string& path);
 
   // Opens a text file for item reading; throws 53 when missing, 70 when it
   // cannot be read.

@@ -64,18 +64,22 @@ void Journal::Open() {
   }
   const std::int64_t started = now_();
   const std::string stem = backup_folder_ + "\\run-" + CompactUtc(started);
+  std::string folder;
   for (int n = 1;; ++n) {
     char suffix[8];
     std::snprintf(suffix, sizeof suffix, "-%02d", n);
     try {
       files_.MkDir(stem + suffix);
-      folder_ = stem + suffix;
+      folder = stem + suffix;
       break;
     } catch (const RunError& e) {
       if (e.number() != kErrPathFileAccess || n >= 99) throw;
     }
   }
-  files_.MkDir(folder_ + "\\" + kJournalSavedFolder);
+  files_.MkDir(folder + "\\" + kJournalSavedFolder);
+  saved_folder_ = files_.OpenKeepFolder(folder + "\\" + kJournalSavedFolder);
+  appender_ = files_.OpenAppender(folder + "\\" + kJournalFileName);
+  folder_ = folder;  // open from here on
   Append({kJournalHeader, std::to_string(kJournalFormat),
           std::to_string(started), pack_});
 }
@@ -89,7 +93,7 @@ void Journal::Append(const JournalRecord& record) {
   // finds for what that change left.
   const std::string text = left_.empty() ? line : left_ + "\r\n" + line;
   left_.clear();
-  files_.AppendLine(folder_ + "\\" + kJournalFileName, text);
+  appender_->Append(text);
 }
 
 // A failure of the journal's own writes, told as such: the change it was to
@@ -128,8 +132,7 @@ void Journal::Record(const std::string& path) {
   }
   Open();
   const std::string n = std::to_string(++saved_);
-  const std::string copy = folder_ + "\\" + kJournalSavedFolder + "\\" + n;
-  bytes_ += files_.KeepCopy(path, copy);
+  bytes_ += saved_folder_->Keep(path, n);
   Append({"file", path, n, std::to_string(attributes)});
 }
 

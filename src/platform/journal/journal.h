@@ -6,7 +6,7 @@
 // as the runs started.
 //
 // What a change will destroy is kept before the change is made: a file's
-// bytes go to saved\N through FileSystem::KeepCopy and its record is
+// bytes go to saved\N through a KeepFolder (file_system.h) and its record is
 // appended; both have reached the system when the change begins, so a kill
 // at any moment leaves a journal of everything done. When the journal
 // cannot be written, the method throws RunError and the change must not be
@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -81,6 +82,8 @@ class Journal {
   int saved_ = 0;
   std::int64_t bytes_ = 0;
   std::string left_;  // "left" lines not written yet
+  std::unique_ptr<LineAppender> appender_;
+  std::unique_ptr<KeepFolder> saved_folder_;
   bool closed_ = false;
 };
 

@@ -44,9 +44,9 @@ class JournalingFileSystem : public FileSystem {
   std::int64_t FileLen(const std::string& path) override {
     return inner_.FileLen(path);
   }
-  std::int64_t KeepCopy(const std::string& path,
-                        const std::string& copy_path) override {
-    return inner_.KeepCopy(path, copy_path);
+  std::unique_ptr<KeepFolder> OpenKeepFolder(
+      const std::string& folder) override {
+    return inner_.OpenKeepFolder(folder);
   }
   FileTime DateLastModified(const std::string& path) override {
     return inner_.DateLastModified(path);

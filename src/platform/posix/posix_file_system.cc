@@ -236,25 +236,47 @@ std::int64_t PosixFileSystem::FileLen(const std::string& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
-std::int64_t PosixFileSystem::KeepCopy(const std::string& path,
-                                       const std::string& copy_path) {
+class PosixKeepFolder : public KeepFolder {
+ public:
+  PosixKeepFolder(PosixFileSystem& files, UniqueFd fd, std::string host)
+      : files_(files), fd_(std::move(fd)), host_(std::move(host)) {}
+  std::int64_t Keep(const std::string& path, const std::string& name) override {
+    return files_.KeepInto(path, fd_.get(), host_, name);
+  }
+
+ private:
+  PosixFileSystem& files_;
+  UniqueFd fd_;
+  std::string host_;
+};
+
+std::unique_ptr<KeepFolder> PosixFileSystem::OpenKeepFolder(
+    const std::string& folder) {
+  std::string host = drives_.ToHost(folder);
+  UniqueFd fd(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.ok()) throw ErrnoError(errno, kErrPathNotFound);
+  return std::make_unique<PosixKeepFolder>(*this, std::move(fd),
+                                           std::move(host));
+}
+
+std::int64_t PosixFileSystem::KeepInto(const std::string& path, int folder_fd,
+                                       const std::string& host_folder,
+                                       const std::string& name) {
   std::string host = drives_.ToHost(path);
   struct stat st = StatExisting(host);
   if (!S_ISREG(st.st_mode)) throw RunError::Of(kErrPathFileAccess);
-  std::string host_copy = drives_.ToHost(copy_path);
-  RequireParentFolder(host_copy);
   // Every writer here replaces a file by renaming a new one over it and
   // never writes into it, so a second name keeps the old bytes, time and
   // stored attributes for free. Across file systems, a copy.
-  if (link(host.c_str(), host_copy.c_str()) == 0) {
-    const std::string folder = host_copy.substr(0, host_copy.rfind('/') + 1);
-    pending_.Add(folder, st.st_dev);
+  if (linkat(AT_FDCWD, host.c_str(), folder_fd, name.c_str(), 0) == 0) {
+    pending_.Add(host_folder, st.st_dev);
     return static_cast<std::int64_t>(st.st_size);
   }
   if (errno != EXDEV && errno != EPERM && errno != EMLINK) {
     throw ErrnoError(errno, kErrPathNotFound);
   }
-  ReplaceByCopy(host, host_copy, /*replaces=*/false, pending_, tick_);
+  ReplaceByCopy(host, host_folder + "/" + name, /*replaces=*/false, pending_,
+                tick_);
   return static_cast<std::int64_t>(st.st_size);
 }
 
@@ -267,8 +289,39 @@ FileTime PosixFileSystem::DateLastModified(const std::string& path) {
   return static_cast<FileTime>(facts.mtime);
 }
 
+namespace {
+
+class PosixLineAppender : public LineAppender {
+ public:
+  explicit PosixLineAppender(UniqueFd fd) : fd_(std::move(fd)) {}
+  void Append(const std::string& line) override {
+    if (!WriteAll(fd_.get(), line + "\r\n")) {
+      throw ErrnoError(errno, kErrPathNotFound);
+    }
+  }
+
+ private:
+  UniqueFd fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<LineAppender> PosixFileSystem::OpenAppender(
+    const std::string& path) {
+  return std::make_unique<PosixLineAppender>(OpenToAppend(path));
+}
+
 void PosixFileSystem::AppendLine(const std::string& path,
                                  const std::string& line) {
+  UniqueFd fd = OpenToAppend(path);
+  // One write for the whole line, so that lines of two writers never mix.
+  if (!WriteAll(fd.get(), line + "\r\n")) {
+    throw ErrnoError(errno, kErrPathNotFound);
+  }
+  if (fd.Close() != 0) throw ErrnoError(errno, kErrPathNotFound);
+}
+
+UniqueFd PosixFileSystem::OpenToAppend(const std::string& path) {
   struct stat found;
   std::string host = drives_.ToHost(path, &found);
   // A pipe or a device is never opened; a link is looked at once open.
@@ -292,11 +345,7 @@ void PosixFileSystem::AppendLine(const std::string& path,
        kAttrReadOnly) != 0) {
     throw RunError::Of(kErrPermissionDenied);
   }
-  // One write for the whole line, so that lines of two writers never mix.
-  if (!WriteAll(fd.get(), line + "\r\n")) {
-    throw ErrnoError(errno, kErrPathNotFound);
-  }
-  if (fd.Close() != 0) throw ErrnoError(errno, kErrPathNotFound);
+  return fd;
 }
 
 namespace {

@@ -73,10 +73,13 @@ class PosixFileSystem : public FileSystem {
   void RmDir(const std::string& path) override;
   std::int64_t FileLen(const std::string& path) override;
   // A hard link where the two lie on one file system, else a copy.
-  std::int64_t KeepCopy(const std::string& path,
-                        const std::string& copy_path) override;
+  // Hard links where the two lie on one file system, else copies.
+  std::unique_ptr<KeepFolder> OpenKeepFolder(
+      const std::string& folder) override;
   FileTime DateLastModified(const std::string& path) override;
   void AppendLine(const std::string& path, const std::string& line) override;
+  // The file opened once; each line one write.
+  std::unique_ptr<LineAppender> OpenAppender(const std::string& path) override;
   std::unique_ptr<ItemReader> OpenForInput(const std::string& path) override;
   void ReadContent(
       const std::string& path,
@@ -87,6 +90,14 @@ class PosixFileSystem : public FileSystem {
   void RemoveStaleTemporaries(const std::string& folder) override;
 
  private:
+  friend class PosixKeepFolder;
+  // Keeps `path` as `name` in the open folder `folder_fd` (host path
+  // `host_folder`).
+  std::int64_t KeepInto(const std::string& path, int folder_fd,
+                        const std::string& host_folder,
+                        const std::string& name);
+  // Opens `path` to append, with AppendLine's checks.
+  UniqueFd OpenToAppend(const std::string& path);
   // FileCopy, with the digest handed to `admit` when there is one.
   void Copy(const std::string& source, const std::string& target,
             const CopyAdmission* admit);
