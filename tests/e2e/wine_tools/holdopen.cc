@@ -12,9 +12,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (__argc < 3) return 2;
   const DWORD share =
       __argc > 3 && lstrcmpiA(__argv[3], "read") == 0 ? FILE_SHARE_READ : 0;
-  HANDLE held = CreateFileA(__argv[1], GENERIC_READ | GENERIC_WRITE, share,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE held =
+      CreateFileA(__argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) return 1;
   HANDLE ready = CreateFileA(__argv[2], GENERIC_WRITE, 0, nullptr,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
