@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/dry_run/dry_run_file_system.h"
-#include "platform/dry_run/dry_run_profile_store.h"
-#include "platform/dry_run/recording_parts.h"
 #include "platform/exit_status.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_code_page.h"
@@ -59,20 +56,10 @@ int main(int argc, char** argv) {
         .write = WriteWholeFile,
         .now = [] { return static_cast<std::int64_t>(std::time(nullptr)); },
     };
-    if (arguments->preview) {
-      PosixFileProbe probe(drives);
-      DryRunFileSystem dry_files(files, probe);
-      DryRunProfileStore dry_profiles(profiles, dry_files);
-      RecordingProcessRunner dry_processes(processes, dry_files);
-      RecordingRestartScheduler dry_restarts;
-      NoPauseClock dry_clock(clock);
-      return RunUndo(
-          *arguments,
-          {dry_files, dry_profiles, dry_processes, dry_restarts, dry_clock},
-          reporting, std::cout, std::cerr);
-    }
-    return RunUndo(*arguments, {files, profiles, processes, restarts, clock},
-                   reporting, std::cout, std::cerr);
+    PosixFileProbe probe(drives);
+    return RunUndoOrPreview(*arguments,
+                            {files, profiles, processes, restarts, clock},
+                            probe, reporting, std::cout, std::cerr);
   } catch (const std::exception& failure) {
     std::cerr << "rolvex-undo: " << failure.what() << '\n';
   }

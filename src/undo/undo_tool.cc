@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <ostream>
 
+#include "platform/dry_run/dry_run_file_system.h"
+#include "platform/dry_run/dry_run_profile_store.h"
+#include "platform/dry_run/recording_parts.h"
 #include "platform/journal/journal_format.h"
 #include "platform/run_error.h"
 
@@ -162,6 +165,21 @@ int RunUndo(const UndoArguments& arguments, UndoParts parts,
     }
   }
   return status;
+}
+
+int RunUndoOrPreview(const UndoArguments& arguments, UndoParts parts,
+                     FileProbe& probe, const UndoReporting& reporting,
+                     std::ostream& out, std::ostream& errors) {
+  if (!arguments.preview) {
+    return RunUndo(arguments, parts, reporting, out, errors);
+  }
+  DryRunFileSystem files(parts.files, probe);
+  DryRunProfileStore profiles(parts.profiles, files);
+  RecordingProcessRunner processes(parts.processes, files);
+  RecordingRestartScheduler restarts;
+  NoPauseClock clock(parts.clock);
+  return RunUndo(arguments, {files, profiles, processes, restarts, clock},
+                 reporting, out, errors);
 }
 
 }  // namespace rolvex

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/dry_run/file_probe.h"
 #include "reporting/run_report_json.h"
 #include "undo/undo_run.h"
 
@@ -58,6 +59,12 @@ struct UndoReporting {
 int RunUndo(const UndoArguments& arguments, UndoParts parts,
             const UndoReporting& reporting, std::ostream& out,
             std::ostream& errors);
+
+// RunUndo over `parts`, or for --preview over the dry-run parts made over
+// them, which `probe` lets look at the PC.
+int RunUndoOrPreview(const UndoArguments& arguments, UndoParts parts,
+                     FileProbe& probe, const UndoReporting& reporting,
+                     std::ostream& out, std::ostream& errors);
 
 }  // namespace rolvex
 
